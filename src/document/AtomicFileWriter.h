@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+// Writes a file under a temporary name in the same folder and renames it into place on
+// Commit(), so a failed write never leaves a half-written file under the real name.
+// Without Commit() the temporary file is removed.
+class AtomicFileWriter {
+public:
+    AtomicFileWriter() = default;
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    bool Open(const std::string& path);
+    bool Write(const void* data, std::size_t size);
+    bool Commit();
+    void Abandon();
+
+    bool IsOpen() const { return file_ != nullptr; }
+    const std::string& Error() const { return error_; }
+    const std::string& Path() const { return path_; }
+
+private:
+    bool Fail(const std::string& what);
+
+    std::FILE* file_ = nullptr;
+    std::string path_;
+    std::string tempPath_;
+    std::string error_;
+};
