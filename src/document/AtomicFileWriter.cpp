@@ -7,7 +7,9 @@
 #include <unistd.h>
 #include <vector>
 
-AtomicFileWriter::~AtomicFileWriter() { Abandon(); }
+AtomicFileWriter::~AtomicFileWriter() {
+    Abandon();
+}
 
 bool AtomicFileWriter::Fail(const std::string& what) {
     error_ = what + " \"" + path_ + "\": " + std::strerror(errno);

@@ -1,1 +1,35 @@
-int main() { return 0; }
+// vorlix-cli: the raw-file analysis without a window.
+#include "CliArgs.h"
+#include "Commands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char* const kUsage = "usage: vorlix-cli COMMAND FILE.KVT [options] [--workdir DIR]\n"
+                           "commands:\n"
+                           "  info FILE.KVT [--segment K]   channel table, segments, companions\n"
+                           "--workdir DIR: folder of the settings file Vorlixcontrol.dat "
+                           "(default: the current folder)\n";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        std::fputs(kUsage, argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    const std::string command = argv[1];
+    CliArgs args;
+    std::string error;
+    if (!args.Parse(argc, argv, 2, {"csv"}, &error)) {
+        std::fprintf(stderr, "vorlix-cli: %s\n", error.c_str());
+        return 2;
+    }
+    if (command == "info")
+        return RunInfo(args);
+    std::fprintf(stderr, "vorlix-cli: unknown command \"%s\"\n%s", command.c_str(), kUsage);
+    return 2;
+}

@@ -1,0 +1,72 @@
+#include "document/CompanionFiles.h"
+
+#include "document/ByteOrder.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+CompanionNames DeriveCompanionNames(const std::string& rawPath) {
+    std::size_t dot = rawPath.rfind('.');
+    std::string base = dot == std::string::npos ? rawPath + "." : rawPath.substr(0, dot + 1);
+    return {base + "IMG", base + "GPS", base + "DAT", base + "RDO", base + "TXT"};
+}
+
+namespace {
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+} // namespace
+
+std::string FindCompanionFile(const std::string& derivedPath) {
+    std::error_code ec;
+    fs::path derived(derivedPath);
+    if (fs::is_regular_file(derived, ec))
+        return derivedPath;
+    fs::path folder = derived.parent_path();
+    if (folder.empty())
+        folder = ".";
+    const std::string wanted = derived.filename().string();
+    std::string found;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!EqualIgnoringCase(name, wanted) || !it->is_regular_file(ec))
+            continue;
+        // Several spellings: take the first in name order, so the choice does not depend on
+        // the order of the directory listing.
+        if (found.empty() || name < found)
+            found = name;
+    }
+    if (found.empty())
+        return derivedPath;
+    return (derived.parent_path() / found).string();
+}
+
+int ImageCountOfFile(const std::string& imgPath) {
+    std::FILE* f = std::fopen(imgPath.c_str(), "rb");
+    if (!f)
+        return -1;
+    constexpr long kCountOffset = 244;
+    unsigned char field[4];
+    bool ok = std::fseek(f, kCountOffset, SEEK_SET) == 0 && std::fread(field, 1, 4, f) == 4;
+    std::fclose(f);
+    return ok ? byteorder::LoadLE<std::int32_t>(field) : -1;
+}
+
+long long GprScanCountOfFile(const std::string& datPath) {
+    std::error_code ec;
+    auto size = fs::file_size(datPath, ec);
+    if (ec)
+        return -1;
+    constexpr std::uintmax_t kBlockBytes = 2048;
+    return size < kBlockBytes ? 0 : static_cast<long long>(size / kBlockBytes - 1);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+// Names of the files that come with a raw test file: its path up to and including the last
+// '.', plus the extension letters; or the whole path plus the dotted extension when it has no
+// '.'. A '.' in a folder name counts like any other.
+struct CompanionNames {
+    std::string img, gps, dat, rdo, txt;
+};
+
+CompanionNames DeriveCompanionNames(const std::string& rawPath);
+
+// The companion file as it exists: the derived name when that file exists, else a file of the
+// same folder whose name matches it ignoring case (a recorder may write "T.kvt" with "T.img");
+// the derived name when neither exists.
+std::string FindCompanionFile(const std::string& derivedPath);
+
+// Pictures recorded in a road-image file's header; -1 when the file is missing or short.
+int ImageCountOfFile(const std::string& imgPath);
+// Scans in a GPR file (its 2048-byte blocks less the header block); -1 when it is missing.
+long long GprScanCountOfFile(const std::string& datPath);

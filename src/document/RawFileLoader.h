@@ -1,0 +1,42 @@
+#pragma once
+
+#include "document/CalibrationTable.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CVorlixDoc;
+class RawFile;
+
+struct LoadResult {
+    bool segmentRead = false;    // the document holds a newly read segment
+    bool analysisFailed = false; // the segment was read but the analysis stopped
+    std::string message;         // why nothing was read, or the analysis error
+    std::string title;           // the window title of the read
+};
+
+// The open operation: validates a raw test file, reads its companion files when it is new,
+// decodes one segment of the load cell and the selected geophone into the document and runs
+// the analysis chain. A file that cannot be used is refused with a message and the document
+// keeps what it had. The read buffer and the calibration tables are allocated once, here.
+class RawFileLoader {
+public:
+    RawFileLoader();
+
+    // A newly chosen file: companion files, then segment 0.
+    LoadResult OpenNewFile(CVorlixDoc& doc, const std::string& path);
+    // The loaded file again (another segment, or changed options): segment
+    // options.currentSegment, companion files untouched.
+    LoadResult ReloadCurrentFile(CVorlixDoc& doc);
+
+private:
+    bool Validate(const RawFile& file, const CVorlixDoc& doc, std::string* error) const;
+    LoadResult ReadAndAnalyse(CVorlixDoc& doc, const RawFile& file, int segment);
+    bool DecodeSegment(CVorlixDoc& doc, const RawFile& file, std::int64_t first, int groups,
+                       std::string* error);
+
+    std::vector<std::uint8_t> buffer_;
+    CalibrationTable loadTable_;
+    CalibrationTable geoTable_;
+};

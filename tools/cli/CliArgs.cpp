@@ -1,0 +1,67 @@
+#include "CliArgs.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
+bool CliArgs::Parse(int argc, char** argv, int first, const std::vector<std::string>& flagOptions,
+                    std::string* error) {
+    for (int i = first; i < argc; ++i) {
+        std::string word = argv[i];
+        if (word.size() > 2 && word.compare(0, 2, "--") == 0) {
+            std::string name = word.substr(2);
+            if (std::find(flagOptions.begin(), flagOptions.end(), name) != flagOptions.end()) {
+                options_[name] = "";
+                continue;
+            }
+            if (i + 1 >= argc) {
+                *error = "option --" + name + " needs a value";
+                return false;
+            }
+            options_[name] = argv[++i];
+        } else {
+            positional_.push_back(word);
+        }
+    }
+    return true;
+}
+
+std::optional<std::string> CliArgs::Value(const std::string& name) const {
+    auto it = options_.find(name);
+    if (it == options_.end())
+        return std::nullopt;
+    return it->second;
+}
+
+bool CliArgs::OnlyKnown(const std::vector<std::string>& known, std::string* error) const {
+    for (const auto& [name, value] : options_) {
+        if (name != "workdir" && std::find(known.begin(), known.end(), name) == known.end()) {
+            *error = "unknown option --" + name;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CliArgs::IntValue(const std::string& name, int fallback, int* value,
+                       std::string* error) const {
+    auto text = Value(name);
+    if (!text) {
+        *value = fallback;
+        return true;
+    }
+    char* end = nullptr;
+    errno = 0;
+    long parsed = std::strtol(text->c_str(), &end, 10);
+    if (text->empty() || *end != '\0' || errno != 0 || parsed < -2147483647L ||
+        parsed > 2147483647L) {
+        *error = "--" + name + " needs a whole number, not \"" + *text + "\"";
+        return false;
+    }
+    *value = static_cast<int>(parsed);
+    return true;
+}
+
+std::string CliArgs::WorkDirectory() const {
+    return Value("workdir").value_or(".");
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Command-line words: positional arguments and "--name value" or "--flag" options.
+class CliArgs {
+public:
+    // flagOptions take no value; every other "--name" takes the next word.
+    bool Parse(int argc, char** argv, int first, const std::vector<std::string>& flagOptions,
+               std::string* error);
+
+    const std::vector<std::string>& Positional() const { return positional_; }
+    bool Has(const std::string& name) const { return options_.count(name) > 0; }
+    std::optional<std::string> Value(const std::string& name) const;
+    // Checks that every option given is one of `known`.
+    bool OnlyKnown(const std::vector<std::string>& known, std::string* error) const;
+    // An integer option; false with a message when it is not a whole number.
+    bool IntValue(const std::string& name, int fallback, int* value, std::string* error) const;
+
+    // The working directory: --workdir, else the current directory.
+    std::string WorkDirectory() const;
+
+private:
+    std::vector<std::string> positional_;
+    std::map<std::string, std::string> options_;
+};

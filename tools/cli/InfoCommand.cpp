@@ -1,0 +1,111 @@
+#include "Commands.h"
+
+#include "document/CVorlixDoc.h"
+#include "document/CompanionFiles.h"
+#include "document/RawFile.h"
+#include "document/RawFileLoader.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+void PrintChannelTable(const Cchannel& channels) {
+    std::printf("Active channels: %d\n", channels.activeCount);
+    for (int k = 0; k < channels.activeCount; ++k) {
+        const Cdatachannel& c = channels.dataChannels[channels.activeList[k]];
+        std::printf("  block %d: channel %d", k, channels.activeList[k]);
+        for (const std::string& name : c.names)
+            if (!name.empty())
+                std::printf(" \"%s\"", name.c_str());
+        std::printf("\n");
+    }
+}
+
+void PrintSegments(const RawFile& file, int segmentGroups) {
+    std::printf("Segments: %zu\n", file.Segments().size());
+    for (std::size_t i = 0; i < file.Segments().size(); ++i) {
+        const auto& s = file.Segments()[i];
+        long long read = std::min<long long>(s.end - s.first, segmentGroups);
+        std::printf("  %zu: groups %lld to %lld (%lld read)\n", i, static_cast<long long>(s.first),
+                    static_cast<long long>(s.end - 1), read);
+    }
+}
+
+void PrintCompanions(const CVorlixDoc& doc) {
+    std::printf("Companion files:\n");
+    int pictures = ImageCountOfFile(doc.images.imgPath);
+    if (pictures < 0)
+        std::printf("  road images: %s (missing)\n", doc.images.imgPath.c_str());
+    else
+        std::printf("  road images: %s (%d pictures)\n", doc.images.imgPath.c_str(), pictures);
+    if (doc.gps.trackCount == 0 && doc.gps.temperatureCount == 0)
+        std::printf("  GPS track: %s (no points)\n", doc.gps.gpsPath.c_str());
+    else
+        std::printf("  GPS track: %s (%d track points, %d temperature points)\n",
+                    doc.gps.gpsPath.c_str(), doc.gps.trackCount, doc.gps.temperatureCount);
+    long long scans = GprScanCountOfFile(doc.gpr.path);
+    if (scans < 0)
+        std::printf("  GPR scans: %s (missing)\n", doc.gpr.path.c_str());
+    else
+        std::printf("  GPR scans: %s (%lld scans)\n", doc.gpr.path.c_str(), scans);
+}
+
+} // namespace
+
+int RunInfo(const CliArgs& args) {
+    std::string error;
+    int segment = 0;
+    if (!args.OnlyKnown({"segment"}, &error) || args.Positional().size() != 1 ||
+        !args.IntValue("segment", 0, &segment, &error)) {
+        std::fprintf(stderr, "vorlix-cli info: %s\nusage: vorlix-cli info FILE.KVT [--segment K]\n",
+                     error.empty() ? "one raw file is needed" : error.c_str());
+        return 2;
+    }
+    const std::string path = args.Positional()[0];
+    auto doc = std::make_unique<CVorlixDoc>(args.WorkDirectory());
+
+    RawFile file;
+    if (!file.Open(path, doc->options.segmentGroups, &error)) {
+        std::fprintf(stderr, "vorlix-cli: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("File: %s (%llu bytes)\n", path.c_str(),
+                static_cast<unsigned long long>(file.FileSize()));
+    PrintChannelTable(file.Channels());
+    std::printf("Group size: %lld bytes\n", static_cast<long long>(file.GroupSize()));
+    std::printf("Groups: %lld\nPoints: %lld\n", static_cast<long long>(file.GroupCount()),
+                static_cast<long long>(file.GroupCount()) * 250);
+    PrintSegments(file, doc->options.segmentGroups);
+    if (segment < 0 || segment >= static_cast<int>(file.Segments().size())) {
+        std::fprintf(stderr, "vorlix-cli: segment %d does not exist (the file has %zu)\n", segment,
+                     file.Segments().size());
+        return 1;
+    }
+    file.Close();
+
+    RawFileLoader loader;
+    LoadResult result = loader.OpenNewFile(*doc, path);
+    if (!result.segmentRead) {
+        std::fprintf(stderr, "vorlix-cli: %s\n", result.message.c_str());
+        return 1;
+    }
+    if (segment != 0) {
+        doc->options.currentSegment = segment;
+        result = loader.ReloadCurrentFile(*doc);
+        if (!result.segmentRead) {
+            std::fprintf(stderr, "vorlix-cli: %s\n", result.message.c_str());
+            return 1;
+        }
+    }
+    std::printf("Title: %s\n", result.title.c_str());
+    std::printf("Segment %d: %d groups, %d points, distance %.2f ft to %.2f ft "
+                "(segment starts at %.2f ft)\n",
+                doc->options.currentSegment, doc->groupCount, doc->pointCount,
+                doc->groupDistance[0], doc->groupDistance[doc->groupCount - 1],
+                doc->segmentStartDistance);
+    PrintCompanions(*doc);
+    if (result.analysisFailed)
+        std::fprintf(stderr, "vorlix-cli: analysis: %s\n", result.message.c_str());
+    return 0;
+}
