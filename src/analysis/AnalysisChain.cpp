@@ -1,9 +1,30 @@
 #include "analysis/AnalysisChain.h"
 
+#include "analysis/AnalysisError.h"
+#include "analysis/CNiScalarVector.h"
+#include "analysis/DeflectionAnalysis.h"
+#include "analysis/Smoothing.h"
 #include "document/CVorlixDoc.h"
 
+#include <new>
+
 bool RunAnalysisChain(CVorlixDoc& doc, std::string* error) {
-    (void)doc;
-    (void)error;
+    try {
+        deflection::FilterSignals(doc);
+    } catch (const AnalysisError& e) {
+        *error = e.what();
+        return false;
+    } catch (const VectorAccessError& e) {
+        *error = e.what();
+        return false;
+    } catch (const std::bad_alloc&) {
+        *error = "Out of memory while filtering the signals.";
+        return false;
+    }
+    const int loadStored = deflection::DetectLoadCycles(doc);
+    deflection::DetectGeoCycles(doc);
+    deflection::PairCycles(doc, loadStored);
+    smoothing::SmoothResults(doc);
+    // The DMI station table is refreshed by the distance-profile figure, which holds it.
     return true;
 }

@@ -3,6 +3,7 @@
 #include "document/AtomicFileWriter.h"
 #include "document/ByteOrder.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -95,7 +96,11 @@ bool CKVTcontrol::LoadSettings() {
         return false;
     std::vector<unsigned char> bytes(kSettingsFileSize);
     std::size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
+    // A path that opens but cannot be read (a folder, an I/O error) counts as no file.
+    const bool failed = std::ferror(f) != 0;
     std::fclose(f);
+    if (failed)
+        return false;
     bytes.resize(got);
     VisitLayout(*this, Reader{bytes});
     if (geophoneSelect >= 1 && geophoneSelect <= 4)

@@ -2,6 +2,7 @@
 
 #include "document/FixedArray.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -31,6 +32,9 @@ public:
     // Reads gpsPath into track and temperatures. Returns 0, or -1 when the file cannot be
     // opened (counts are then 0).
     int ReadGpsFile();
+    // Reads the entries of a whole GPS file held in memory, as ReadGpsFile does after
+    // opening the file.
+    void ParseGpsBytes(const std::uint8_t* bytes, std::size_t size);
     // Ranges of temperature, level and speed and the distance span; -1 and nothing changed
     // with fewer than 5 track or 5 temperature points.
     int ComputeRanges();

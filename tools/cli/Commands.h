@@ -4,3 +4,7 @@
 
 // Each command returns the process exit code: 0 done, 1 a file could not be used, 2 bad usage.
 int RunInfo(const CliArgs& args);
+int RunExport(const CliArgs& args);
+int RunConvert(const CliArgs& args);
+int RunCycles(const CliArgs& args);
+int RunSpectrum(const CliArgs& args);

@@ -8,11 +8,16 @@
 
 namespace {
 
-const char* const kUsage = "usage: vorlix-cli COMMAND FILE.KVT [options] [--workdir DIR]\n"
-                           "commands:\n"
-                           "  info FILE.KVT [--segment K]   channel table, segments, companions\n"
-                           "--workdir DIR: folder of the settings file Vorlixcontrol.dat "
-                           "(default: the current folder)\n";
+const char* const kUsage =
+    "usage: vorlix-cli COMMAND FILE.KVT [options] [--workdir DIR]\n"
+    "commands:\n"
+    "  info FILE.KVT [--segment K]   channel table, segments, companions\n"
+    "  export FILE.KVT [--out-dir DIR]   1-foot results of every segment (.TXT, .RDO)\n"
+    "  convert FILE.KVT [--out-dir DIR]  big-endian exchange files (_A.DAT, _C.DAT)\n"
+    "  cycles FILE.KVT [--segment K] [--csv]   per-cycle table and smoothed results\n"
+    "  spectrum FILE.KVT --signal load|geo [--start S --end E]   log10 power spectrum\n"
+    "--workdir DIR: folder of the settings file Vorlixcontrol.dat "
+    "(default: the current folder)\n";
 
 } // namespace
 
@@ -30,6 +35,14 @@ int main(int argc, char** argv) {
     }
     if (command == "info")
         return RunInfo(args);
+    if (command == "export")
+        return RunExport(args);
+    if (command == "convert")
+        return RunConvert(args);
+    if (command == "cycles")
+        return RunCycles(args);
+    if (command == "spectrum")
+        return RunSpectrum(args);
     std::fprintf(stderr, "vorlix-cli: unknown command \"%s\"\n%s", command.c_str(), kUsage);
     return 2;
 }
