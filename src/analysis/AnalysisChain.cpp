@@ -8,9 +8,9 @@
 
 #include <new>
 
-bool RunAnalysisChain(CVorlixDoc& doc, std::string* error) {
+bool RunAnalysisChain(CVorlixDoc& doc, deflection::FilterWorkspace& workspace, std::string* error) {
     try {
-        deflection::FilterSignals(doc);
+        deflection::FilterSignals(doc, workspace);
     } catch (const AnalysisError& e) {
         *error = e.what();
         return false;

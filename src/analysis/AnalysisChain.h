@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analysis/DeflectionAnalysis.h"
+
 #include <string>
 
 class CVorlixDoc;
@@ -8,4 +10,4 @@ class CVorlixDoc;
 // repair, load- and geophone-cycle detection, pairing into per-cycle results, then the
 // smoothing chosen in the options. Returns false with *error set when the analysis library
 // reports an error; the chain then stops where it is.
-bool RunAnalysisChain(CVorlixDoc& doc, std::string* error);
+bool RunAnalysisChain(CVorlixDoc& doc, deflection::FilterWorkspace& workspace, std::string* error);

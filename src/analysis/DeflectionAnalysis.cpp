@@ -46,19 +46,16 @@ int RepairStartup(float* filtered, const double* v, int n) {
     return -1;
 }
 
-void FilterSignals(CVorlixDoc& doc) {
+void FilterSignals(CVorlixDoc& doc, FilterWorkspace& workspace) {
     const int n = doc.pointCount;
     if (n < 2)
         return;
-    CNiScalarVector<double> geo, load;
-    geo.SetSize(n);
-    load.SetSize(n);
-    double* g = geo.Data();
-    double* l = load.Data();
-    for (int i = 0; i < n; ++i) {
-        g[i] = doc.geoSignal[i];
-        l[i] = doc.loadSignal[i];
-    }
+    CNiScalarVector<double>& geo = workspace.geo;
+    CNiScalarVector<double>& load = workspace.load;
+    geo.Assign(doc.geoSignal.data(), n);
+    load.Assign(doc.loadSignal.data(), n);
+    const double* g = geo.Data();
+    const double* l = load.Data();
     BandPassPair(geo, load, kFilterSampleRate, doc.options.bandpassLow, doc.options.bandpassHigh,
                  kBandPassOrder);
     StoreFiltered(doc.geoFiltered.data(), g, n);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analysis/CNiScalarVector.h"
+
 class CVorlixDoc;
 
 // The per-segment deflection analysis: band-pass filtering, load- and geophone-cycle
@@ -11,10 +13,17 @@ inline constexpr int kBandPassOrder = 9;
 inline constexpr int kRepairSearchStart = 1500;
 inline constexpr int kRepairSearchLimit = 32'767;
 
+// The double-precision signals handed to the band-pass, kept from segment to segment so that
+// their storage is allocated once.
+struct FilterWorkspace {
+    CNiScalarVector<double> geo;
+    CNiScalarVector<double> load;
+};
+
 // Band-passes geoSignal into geoFiltered and loadSignal into loadFiltered (one design, both
 // signals at once), then repairs the filters' start-up transient. Fewer than 2 samples: nothing.
 // Throws AnalysisError when the band is not valid; the filtered arrays then keep their values.
-void FilterSignals(CVorlixDoc& doc);
+void FilterSignals(CVorlixDoc& doc, FilterWorkspace& workspace);
 
 // Mirrors the start-up transient: finds the first local maximum at distance 2 from sample 1500
 // (v is the filter's double output) and copies the samples after it over those before it.

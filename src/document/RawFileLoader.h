@@ -1,6 +1,7 @@
 #pragma once
 
-#include "document/CalibrationTable.h"
+#include "analysis/DeflectionAnalysis.h"
+#include "document/SegmentDecoder.h"
 
 #include <cstdint>
 #include <string>
@@ -19,10 +20,10 @@ struct LoadResult {
 // The open operation: validates a raw test file, reads its companion files when it is new,
 // decodes one segment of the load cell and the selected geophone into the document and runs
 // the analysis chain. A file that cannot be used is refused with a message and the document
-// keeps what it had. The read buffer and the calibration tables are allocated once, here.
+// keeps what it had.
 class RawFileLoader {
 public:
-    RawFileLoader();
+    RawFileLoader() = default;
 
     // A newly chosen file: companion files, then segment 0.
     LoadResult OpenNewFile(CVorlixDoc& doc, const std::string& path);
@@ -33,10 +34,7 @@ public:
 private:
     bool Validate(const RawFile& file, const CVorlixDoc& doc, std::string* error) const;
     LoadResult ReadAndAnalyse(CVorlixDoc& doc, const RawFile& file, int segment);
-    bool DecodeSegment(CVorlixDoc& doc, const RawFile& file, std::int64_t first, int groups,
-                       std::string* error);
 
-    std::vector<std::uint8_t> buffer_;
-    CalibrationTable loadTable_;
-    CalibrationTable geoTable_;
+    SegmentDecoder decoder_;
+    deflection::FilterWorkspace workspace_;
 };

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "document/Progress.h"
+#include "document/RawFileLoader.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class CVorlixDoc;
+
+// The result export: the 1-foot averaged results of every segment of the open raw file, in
+// segment order, to a text file and a binary file.
+//
+//   .TXT  one line per result, " %10.2f %10.4f" (distance in feet, value), CR LF line ends.
+//   .RDO  400 zero bytes, then per result the distance and the value as little-endian
+//         float32. An export without any result leaves both files empty.
+namespace resultexport {
+
+inline constexpr int kRdoHeaderBytes = 400;
+inline constexpr int kRdoRecordBytes = 8;
+inline constexpr int kExportSmoothMethod = 2; // average by distance
+inline constexpr float kExportAverageDistance = 1.0f;
+
+// The text line of one result, line end included: 512.25 and 0.5 give
+// "     512.25     0.5000\r\n". Returns the length written to `out` (room for 128).
+std::size_t FormatResultLine(float distance, float value, char* out, std::size_t size);
+std::string ResultLine(float distance, float value);
+
+// The binary record of one result.
+void StoreResultRecord(float distance, float value, std::uint8_t* out);
+
+} // namespace resultexport
+
+struct ExportStatus {
+    bool ok = false;              // both files written under their names
+    std::string message;          // why the export stopped
+    std::int64_t resultCount = 0; // results written to each file
+    int segmentCount = 0;         // segments exported
+    // The re-read of the segment that was loaded before the export, with the settings it had.
+    // Not run when the export was refused before touching the document.
+    bool finalReloadRun = false;
+    LoadResult finalLoad;
+};
+
+// Reads segment doc.options.currentSegment of the open file into the document and analyses it.
+using SegmentReader = std::function<LoadResult(CVorlixDoc&)>;
+
+// Exports every segment of doc.rawPath to txtPath and rdoPath (by default the document's
+// txtPath and rdoPath). For the duration of the export the smoothing is the 1-foot distance
+// average and batchExportRunning is set; smoothMethod, averageDistance, currentSegment and
+// batchExportRunning are restored on every way out, then the segment loaded before is re-read.
+// Both files are written under temporary names and renamed into place only when every segment
+// was read and analysed, so a failed export replaces nothing. Progress counts segments.
+ExportStatus ExportResults(CVorlixDoc& doc, RawFileLoader& loader,
+                           const ProgressCallback& progress = {});
+ExportStatus ExportResults(CVorlixDoc& doc, RawFileLoader& loader, const std::string& txtPath,
+                           const std::string& rdoPath, const ProgressCallback& progress = {});
+// The same with the segment read supplied by the caller (the loader's ReloadCurrentFile above).
+ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment,
+                               const std::string& txtPath, const std::string& rdoPath,
+                               const ProgressCallback& progress = {});
