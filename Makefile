@@ -36,6 +36,7 @@ demo: deps
 	$(MAKE) build
 	$(BUILD_DIR)/tools/vorlix-synth $(DEMO_DIR)/demo --groups 13201 --seed 7
 	$(BUILD_DIR)/tools/vorlix-cli info $(DEMO_DIR)/demo.KVT --workdir $(DEMO_DIR)
+	$(BUILD_DIR)/tools/vorlix-cli export $(DEMO_DIR)/demo.KVT --workdir $(DEMO_DIR)
 
 bench: deps
 	$(MAKE) build

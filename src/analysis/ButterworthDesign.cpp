@@ -10,13 +10,6 @@
 #include <numbers>
 #include <vector>
 
-// No fused multiply-adds: the coefficients should not depend on the CPU the build targets.
-#if defined(__clang__)
-#pragma clang fp contract(off)
-#elif defined(__GNUC__)
-#pragma GCC optimize("fp-contract=off")
-#endif
-
 namespace {
 
 // Complex arithmetic written out so that every rounding (and the sign of every zero) is that of

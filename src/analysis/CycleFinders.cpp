@@ -44,9 +44,14 @@ template <typename Test> int FirstIn(long long from, long long to, Test test) {
 
 } // namespace
 
-int FindLoadTrough(FilteredSignal s, int a, double x, int L) {
+namespace {
+
+// The three stages of the load finders; `passes(i, threshold)` is the extremum test with its
+// threshold, scaled by 0.75 and 0.5 in the later stages.
+template <typename Passes>
+int FindLoadExtremum(FilteredSignal s, int a, double x, int L, Passes passes) {
     auto stage = [&](double threshold) {
-        return [&, threshold](int i) { return IsMinimum(s, i) && s.y[i] < threshold; };
+        return [&, threshold](int i) { return passes(i, threshold); };
     };
     const long long from = a;
     const long long end = s.n;
@@ -58,18 +63,16 @@ int FindLoadTrough(FilteredSignal s, int a, double x, int L) {
     return i;
 }
 
+} // namespace
+
+int FindLoadTrough(FilteredSignal s, int a, double x, int L) {
+    return FindLoadExtremum(
+        s, a, x, L, [&](int i, double threshold) { return IsMinimum(s, i) && s.y[i] < threshold; });
+}
+
 int FindLoadPeak(FilteredSignal s, int a, double x, int L) {
-    auto stage = [&](double threshold) {
-        return [&, threshold](int i) { return IsMaximum(s, i) && s.y[i] > threshold; };
-    };
-    const long long from = a;
-    const long long end = s.n;
-    int i = FirstIn(from + L - 3, std::min(from + L, end), stage(x));
-    if (i < 0)
-        i = FirstIn(from + L / 2, std::min(from + L / 2 + 100, end), stage(0.75 * x));
-    if (i < 0)
-        i = FirstIn(from + L / 5, end - 5, stage(0.5 * x));
-    return i;
+    return FindLoadExtremum(
+        s, a, x, L, [&](int i, double threshold) { return IsMaximum(s, i) && s.y[i] > threshold; });
 }
 
 namespace {

@@ -1,13 +1,5 @@
 #include "analysis/SosFilter.h"
 
-// The cascade must give the same bits whichever kernel runs it, so multiply-adds are never
-// fused into FMA instructions, even when the build targets a CPU that has them.
-#if defined(__clang__)
-#pragma clang fp contract(off)
-#elif defined(__GNUC__)
-#pragma GCC optimize("fp-contract=off")
-#endif
-
 #include <algorithm>
 #include <array>
 #include <utility>

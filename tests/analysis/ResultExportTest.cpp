@@ -109,13 +109,6 @@ protected:
         EXPECT_FALSE(doc->batchExportRunning);
     }
 
-    bool NoTemporaryFiles() const {
-        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-            if (entry.path().filename().string().find(".tmp-") != std::string::npos)
-                return false;
-        return true;
-    }
-
     TempDir dir;
     std::unique_ptr<CVorlixDoc> doc;
     RawFileLoader loader;
@@ -170,7 +163,7 @@ TEST_F(ResultExportTest, WritesEverySegmentInOrderThenShowsTheSegmentLoadedBefor
     ExpectSettingsRestored();
     EXPECT_EQ(progress,
               (std::vector<std::pair<long long, long long>>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));
-    EXPECT_TRUE(NoTemporaryFiles());
+    EXPECT_TRUE(!dir.HasTemporaryFiles());
 }
 
 TEST_F(ResultExportTest, ExportWithoutResultsLeavesBothFilesEmpty) {
@@ -203,7 +196,7 @@ TEST_F(ResultExportTest, RefusedSegmentStopsTheExportAndRestoresTheSettings) {
     EXPECT_EQ(status.resultCount, 0);
     EXPECT_EQ(ReadText(txtPath), "old text");
     EXPECT_EQ(ReadText(rdoPath), "old binary");
-    EXPECT_TRUE(NoTemporaryFiles());
+    EXPECT_TRUE(!dir.HasTemporaryFiles());
     ExpectSettingsRestored();
     ASSERT_EQ(calls.size(), 4u);
     EXPECT_EQ(calls.back().segment, 1);

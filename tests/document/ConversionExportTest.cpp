@@ -121,12 +121,6 @@ protected:
                              const ProgressCallback& progress = {}) {
         return ConvertRawFile(path, dir.File("t"), channels, progress);
     }
-    bool NoTemporaryFiles() const {
-        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-            if (entry.path().filename().string().find(".tmp-") != std::string::npos)
-                return false;
-        return true;
-    }
 
     TempDir dir;
 };
@@ -302,7 +296,7 @@ TEST_F(ConversionExportTest, InputShrinkingMidConversionLeavesNoHalfWrittenFile)
     EXPECT_NE(status.message.find("ended early"), std::string::npos) << status.message;
     EXPECT_EQ(ReadText(dir.File("t_A.DAT")), "old A");
     EXPECT_EQ(ReadText(dir.File("t_C.DAT")), "old C");
-    EXPECT_TRUE(NoTemporaryFiles());
+    EXPECT_TRUE(!dir.HasTemporaryFiles());
 }
 
 } // namespace

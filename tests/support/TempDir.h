@@ -22,6 +22,13 @@ public:
 
     const std::string& Path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + "/" + name; }
+    // True while a file written through a temporary name is still lying about.
+    bool HasTemporaryFiles() const {
+        for (const auto& entry : std::filesystem::directory_iterator(path_))
+            if (entry.path().filename().string().find(".tmp-") != std::string::npos)
+                return true;
+        return false;
+    }
 
 private:
     std::string path_;

@@ -65,3 +65,13 @@ bool CliArgs::IntValue(const std::string& name, int fallback, int* value,
 std::string CliArgs::WorkDirectory() const {
     return Value("workdir").value_or(".");
 }
+
+std::string CliArgs::OutputPath(const std::string& defaultPath) const {
+    auto dir = Value("out-dir");
+    if (!dir)
+        return defaultPath;
+    const std::size_t slash = defaultPath.find_last_of('/');
+    const std::string name =
+        slash == std::string::npos ? defaultPath : defaultPath.substr(slash + 1);
+    return *dir + (dir->empty() || dir->back() == '/' ? "" : "/") + name;
+}

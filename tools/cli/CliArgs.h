@@ -22,6 +22,8 @@ public:
 
     // The working directory: --workdir, else the current directory.
     std::string WorkDirectory() const;
+    // defaultPath itself, or its file name inside the folder given with --out-dir.
+    std::string OutputPath(const std::string& defaultPath) const;
 
 private:
     std::vector<std::string> positional_;

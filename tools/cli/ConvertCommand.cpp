@@ -20,12 +20,7 @@ int RunConvert(const CliArgs& args) {
         return 2;
     }
     const std::string path = args.Positional()[0];
-    std::string base = conversion::DefaultOutputBase(path);
-    if (auto dir = args.Value("out-dir")) {
-        const std::size_t slash = base.find_last_of('/');
-        const std::string name = slash == std::string::npos ? base : base.substr(slash + 1);
-        base = *dir + (dir->empty() || dir->back() == '/' ? "" : "/") + name;
-    }
+    const std::string base = args.OutputPath(conversion::DefaultOutputBase(path));
 
     Cchannel channels;
     ProgressBar bar("convert");

@@ -12,14 +12,6 @@ namespace {
 
 const char* const kUsage = "usage: vorlix-cli export FILE.KVT [--out-dir DIR] [--workdir DIR]\n";
 
-// The raw file's name without folder and extension.
-std::string FileBaseName(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const std::size_t dot = name.find_last_of('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
 } // namespace
 
 int RunExport(const CliArgs& args) {
@@ -38,14 +30,8 @@ int RunExport(const CliArgs& args) {
         return 1;
     }
 
-    std::string txtPath = doc->txtPath;
-    std::string rdoPath = doc->rdoPath;
-    if (auto dir = args.Value("out-dir")) {
-        const std::string base =
-            *dir + (dir->empty() || dir->back() == '/' ? "" : "/") + FileBaseName(path);
-        txtPath = base + ".TXT";
-        rdoPath = base + ".RDO";
-    }
+    const std::string txtPath = args.OutputPath(doc->txtPath);
+    const std::string rdoPath = args.OutputPath(doc->rdoPath);
 
     ProgressBar bar("export");
     const ExportStatus status = ExportResults(*doc, loader, txtPath, rdoPath, bar.Callback());
