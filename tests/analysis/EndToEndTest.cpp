@@ -101,17 +101,20 @@ TEST_F(EndToEndTest, ExportedResultsFollowTheTrueRatioInSegmentOrder) {
         ends.push_back(doc->segmentStartDistance);
     }
 
-    // The results lie ahead of the truth by about one group plus the filter's delay; find
-    // that offset, then check the error.
+    // The results lie ahead of the truth by about one group (3.7 ft at 10 mph: the first group
+    // ends at its stored distance, later ones start at theirs) plus the filter's delay at 30 Hz
+    // (about 2.7 ft); find that offset, then check the error.
     double bestOffset = 0.0, bestError = 1.0;
-    for (double offset = 0.0; offset <= 10.0; offset += 0.25) {
+    for (double offset = 0.0; offset <= 12.0; offset += 0.25) {
         double error = MedianError(results, offset, ends);
         if (error < bestError) {
             bestError = error;
             bestOffset = offset;
         }
     }
-    EXPECT_GT(bestOffset, 0.5);
+    RecordProperty("offset_ft", std::to_string(bestOffset));
+    RecordProperty("median_relative_error", std::to_string(bestError));
+    EXPECT_GT(bestOffset, 4.5);
     EXPECT_LT(bestOffset, 8.0);
     EXPECT_LT(bestError, 0.03) << "offset " << bestOffset;
 }

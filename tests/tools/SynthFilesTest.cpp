@@ -75,8 +75,8 @@ TEST(SynthFiles, KvtSizeHeaderAndDescriptorsForEveryChannelCount) {
         if (channels == 12) {
             EXPECT_EQ(DescriptorName(kvt.bytes, 11, 0), "Aux-12");
         }
-        // The group distance field is the DMI distance at the start of the group.
-        EXPECT_FLOAT_EQ(kvt.Distance(0), 0.0f);
+        // The group distance field is the DMI distance reached by the end of the group.
+        EXPECT_GT(kvt.Distance(0), 0.0f);
         for (int g = 1; g < kvt.groups; ++g)
             EXPECT_GT(kvt.Distance(g), kvt.Distance(g - 1));
     }
@@ -112,8 +112,9 @@ TEST(SynthFiles, GpsEntriesParseBackToBackWithTrackAndTemperature) {
     ASSERT_EQ(trackDistance.size(), 101u); // 50 s of track every 0.5 s, both ends
     EXPECT_EQ(temperature.size(), 26u);
     Kvt kvt(files.kvt);
-    EXPECT_FLOAT_EQ(trackDistance[0], kvt.Distance(0));
-    EXPECT_FLOAT_EQ(trackDistance[10], kvt.Distance(20));
+    // Track point 10 is taken 5 s in, where group 19 ends.
+    EXPECT_FLOAT_EQ(trackDistance[0], 0.0f);
+    EXPECT_FLOAT_EQ(trackDistance[10], kvt.Distance(19));
     for (std::size_t i = 1; i < trackDistance.size(); ++i) {
         EXPECT_FLOAT_EQ(trackTime[i] - trackTime[i - 1], 0.5f);
         const double mph = (trackDistance[i] - trackDistance[i - 1]) / 0.5 * 0.6818182;

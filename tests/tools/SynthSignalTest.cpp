@@ -31,10 +31,12 @@ double Amplitude30Hz(const Kvt& kvt, int block, double scale, long first, int co
     return 2.0 / count * std::hypot(in, quad);
 }
 
-double DistanceAtSample(const Kvt& kvt, long n) {
+// Group g runs from the distance stored with the group before it (the start for group 0) to
+// its own.
+double DistanceAtSample(const Kvt& kvt, long n, double startFt) {
     const int g = static_cast<int>(n / 250);
-    const double next = g + 1 < kvt.groups ? kvt.Distance(g + 1) : kvt.EndDistance();
-    return kvt.Distance(g) + (next - kvt.Distance(g)) * (n % 250) / 250.0;
+    const double from = g == 0 ? startFt : kvt.Distance(g - 1);
+    return from + (kvt.Distance(g) - from) * (n % 250) / 250.0;
 }
 
 } // namespace
@@ -57,7 +59,7 @@ TEST(SynthSignal, GeophoneOverLoadAt30HzIsTheTrueRatioForCentreAndFrontGeophones
         EXPECT_NEAR(load, 5.0, 0.3);
         double centreTruth = 0, frontTruth = 0;
         for (long n = first; n < first + window; ++n) {
-            const double x = DistanceAtSample(kvt, n);
+            const double x = DistanceAtSample(kvt, n, options.startFt);
             centreTruth += profile.At(x) / window;
             frontTruth += 0.7 * profile.At(x + 3.0) / window;
         }

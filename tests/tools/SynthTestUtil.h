@@ -38,8 +38,8 @@ struct Kvt {
         groups = bytes.size() < 8000 ? 0 : static_cast<int>((bytes.size() - 8000) / groupSize);
     }
     float Distance(int group) const { return At<float>(bytes, 8000 + groupSize * group + 12); }
-    // Distance at the end of the last group, extrapolated as the reader does.
-    double EndDistance() const { return 2.0 * Distance(groups - 1) - Distance(groups - 2); }
+    // Each group stores the distance reached by its end, so the last one is the road's end.
+    double EndDistance() const { return Distance(groups - 1); }
     std::int16_t Sample(int group, int block, int i) const {
         return At<std::int16_t>(bytes, 8000 + groupSize * group + 20 + 500 * block + 2 * i);
     }

@@ -194,7 +194,9 @@ bool WriteKvtFile(const std::string& path, const Scenario& scenario, std::string
             std::uint8_t* group = &buffer[groupSize * gi];
             byteorder::StoreLE<std::int32_t>(group, k);
             byteorder::StoreLE<float>(group + 4, static_cast<float>(k * Trajectory::kGroupSeconds));
-            byteorder::StoreLE<float>(group + 12, static_cast<float>(trajectory.GroupDistance(k)));
+            // The recorder stores the distance reached by the end of the group.
+            byteorder::StoreLE<float>(group + 12,
+                                      static_cast<float>(trajectory.GroupDistance(k + 1)));
             for (int c = 0; c < channels; ++c)
                 for (int i = 0; i < SignalModel::kGroupSamples; ++i)
                     byteorder::StoreLE<std::int16_t>(group + 20 + 500 * c + 2 * i, block[c][i]);
