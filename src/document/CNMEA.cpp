@@ -27,8 +27,11 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
     if (!f)
         return false;
     constexpr std::size_t kChunk = 1 << 16;
+    // Far more than the capacities can take (about 1.3 MB of records): a damaged or foreign
+    // file is not read further.
+    constexpr std::size_t kMostBytes = std::size_t{256} << 20;
     std::size_t used = 0;
-    for (;;) {
+    while (used < kMostBytes) {
         bytes.resize(used + kChunk);
         std::size_t got = std::fread(bytes.data() + used, 1, kChunk, f);
         used += got;
