@@ -54,13 +54,8 @@ class ResultExportTest : public ::testing::Test {
 protected:
     void SetUp() override {
         doc = std::make_unique<CVorlixDoc>(dir.Path());
+        SetTestCalibration(doc->options);
         CKVTcontrol& o = doc->options;
-        o.loadFactor = 2.5f;
-        o.centerFactor = 0.8f;
-        o.frontFactor = 1.25f;
-        o.rearFactor = 3.0f;
-        o.bandpassLow = 25.0f;
-        o.bandpassHigh = 35.0f;
         o.segmentGroups = 150; // 460 groups: segments of 150, 150 and 160 (150 read)
         o.smoothMethod = 0;
         o.averageDistance = 3.5f;

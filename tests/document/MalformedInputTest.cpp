@@ -17,10 +17,7 @@ namespace {
 TEST(MalformedInput, DamagedRawFilesAreReadOrRefusedNeverFault) {
     TempDir dir;
     auto doc = std::make_unique<CVorlixDoc>(dir.Path());
-    doc->options.loadFactor = 2.5f;
-    doc->options.centerFactor = 0.8f;
-    doc->options.bandpassLow = 25.0f;
-    doc->options.bandpassHigh = 35.0f;
+    SetTestCalibration(doc->options);
     RawFileLoader loader;
     RawFileBuilder builder;
     builder.groups = 24;

@@ -16,13 +16,7 @@ class RawFileLoaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
         doc = std::make_unique<CVorlixDoc>(dir.Path());
-        CKVTcontrol& o = doc->options;
-        o.loadFactor = 2.5f;
-        o.centerFactor = 0.8f;
-        o.frontFactor = 1.25f;
-        o.rearFactor = 3.0f;
-        o.bandpassLow = 25.0f;
-        o.bandpassHigh = 35.0f;
+        SetTestCalibration(doc->options);
     }
 
     std::string Write(const RawFileBuilder& builder, const std::string& name = "t.KVT") {

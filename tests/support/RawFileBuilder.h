@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analysis/CKVTcontrol.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -61,3 +63,14 @@ struct RawFileBuilder {
         return std::fclose(f) == 0 && ok;
     }
 };
+
+// Calibration and band for files made with RawFileBuilder: the factors are set, the band is
+// the 30 Hz band of the real tests.
+inline void SetTestCalibration(CKVTcontrol& o) {
+    o.loadFactor = 2.5f;
+    o.centerFactor = 0.8f;
+    o.frontFactor = 1.25f;
+    o.rearFactor = 3.0f;
+    o.bandpassLow = 25.0f;
+    o.bandpassHigh = 35.0f;
+}
