@@ -6,9 +6,9 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libxkbcommon-dev \
 	libfftw3-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation \
-	xvfb xauth xdotool x11-utils imagemagick python3-scipy clang-format
+	xvfb xauth xdotool x11-utils imagemagick clang-format
 
-.PHONY: all deps build test demo bench clean format
+.PHONY: all deps build test demo bench golden clean format
 
 all: build
 
@@ -41,6 +41,12 @@ demo: deps
 bench: deps
 	$(MAKE) build
 	$(BUILD_DIR)/bench/vorlix_bench --benchmark_min_time=0.5
+
+# Remakes the filter reference vectors of the tests with scipy.
+golden:
+	@dpkg-query -W -f='$${Status}' python3-scipy 2>/dev/null | grep -q "install ok installed" || \
+		(DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y python3-scipy)
+	/usr/bin/python3 tools/golden/make_filter_vectors.py
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
