@@ -17,7 +17,7 @@
 //   -20008  The two signals must have the same number of samples.
 //   -20020  Cut-off frequency, fc, must meet the condition 0 <= fc <= (fs/2).
 //   -20021  Order must be greater than zero.
-//   -20023  Invalid band specification.
+//   -20023  the band edges are not 0 < low < high < fs/2 (text in AnalysisError.cpp)
 //   other   Unknown math error.
 enum AnalysisCode : int {
     kAnalysisNoError = 0,

@@ -205,13 +205,13 @@ TEST_F(ResultExportTest, AnalysisErrorStopsTheExportAndRestoresTheSettings) {
         LoadResult r;
         r.segmentRead = true;
         r.analysisFailed = segment == 0;
-        r.message = "Math Exception: Invalid band specification.";
+        r.message = "Math Exception: Order must be greater than zero.";
         return r;
     }),
                                                   txtPath, rdoPath);
     EXPECT_FALSE(status.ok);
     EXPECT_EQ(status.message,
-              "Segment 1 of 3: analysis failed: Math Exception: Invalid band specification.");
+              "Segment 1 of 3: analysis failed: Math Exception: Order must be greater than zero.");
     EXPECT_FALSE(std::filesystem::exists(txtPath));
     EXPECT_FALSE(std::filesystem::exists(rdoPath));
     ExpectSettingsRestored();
