@@ -2,13 +2,14 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 DEMO_DIR ?= demo
+VORLIX := $(BUILD_DIR)/src/vorlix
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libxkbcommon-dev \
 	libfftw3-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation \
-	xvfb xauth xdotool x11-utils imagemagick clang-format
+	xvfb xauth xdotool x11-utils imagemagick clang-format desktop-file-utils dpkg-dev file
 
-.PHONY: all deps build test demo bench golden clean format
+.PHONY: all deps build test demo package bench golden clean format
 
 all: build
 
@@ -37,10 +38,29 @@ demo: deps
 	$(BUILD_DIR)/tools/vorlix-synth $(DEMO_DIR)/demo --groups 13201 --seed 7
 	$(BUILD_DIR)/tools/vorlix-cli info $(DEMO_DIR)/demo.KVT --workdir $(DEMO_DIR)
 	$(BUILD_DIR)/tools/vorlix-cli export $(DEMO_DIR)/demo.KVT --workdir $(DEMO_DIR)
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+		echo "Opening the demo in the window: $(VORLIX) --workdir $(DEMO_DIR) $(DEMO_DIR)/demo.KVT"; \
+		$(VORLIX) --workdir $(DEMO_DIR) $(DEMO_DIR)/demo.KVT; \
+	else \
+		echo "No display (DISPLAY and WAYLAND_DISPLAY are unset), so no window: writing pictures."; \
+		runtime=$${XDG_RUNTIME_DIR:-/tmp/vorlix-runtime-$$(id -u)}; mkdir -p -m 700 $$runtime; \
+		for screen in $$($(VORLIX) --list-screens); do \
+			XDG_RUNTIME_DIR=$$runtime $(VORLIX) --workdir $(DEMO_DIR) --screen $$screen \
+				--screenshot $(DEMO_DIR)/$$screen.png $(DEMO_DIR)/demo.KVT || exit 1; \
+			echo "  $(DEMO_DIR)/$$screen.png"; \
+		done; \
+		echo "To see the window, run under a display: $(VORLIX) --workdir $(DEMO_DIR) $(DEMO_DIR)/demo.KVT"; \
+	fi
+
+# A Debian package of vorlix and vorlix-cli, in $(BUILD_DIR).
+package: deps
+	$(MAKE) build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 bench: deps
 	$(MAKE) build
 	$(BUILD_DIR)/bench/vorlix_bench --benchmark_min_time=0.5
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/vorlix_view_bench --benchmark_min_time=0.5
 
 # Remakes the filter reference vectors of the tests with scipy.
 golden:

@@ -93,11 +93,16 @@ bool WriteResults(const CVorlixDoc& doc, AtomicFileWriter& txt, AtomicFileWriter
 }
 
 bool ExportSegments(CVorlixDoc& doc, const SegmentReader& readSegment, AtomicFileWriter& txt,
-                    AtomicFileWriter& rdo, const ProgressCallback& progress, ExportStatus& status) {
+                    AtomicFileWriter& rdo, const ProgressCallback& progress,
+                    const CancelCheck& cancelled, ExportStatus& status) {
     const int total = doc.options.segmentCount;
     if (progress)
         progress(0, total);
     for (int i = 0; i < total; ++i) {
+        if (cancelled && cancelled()) {
+            status.message = kCancelledMessage;
+            return false;
+        }
         const std::string where =
             "Segment " + std::to_string(i + 1) + " of " + std::to_string(total) + ": ";
         doc.options.currentSegment = i;
@@ -132,7 +137,7 @@ bool ExportSegments(CVorlixDoc& doc, const SegmentReader& readSegment, AtomicFil
 
 ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment,
                                const std::string& txtPath, const std::string& rdoPath,
-                               const ProgressCallback& progress) {
+                               const ProgressCallback& progress, const CancelCheck& cancelled) {
     ExportStatus status;
     if (doc.rawPath.empty()) {
         status.message = "No raw data file is open.";
@@ -154,7 +159,7 @@ ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment
 
     {
         ExportSettingsGuard guard(doc);
-        status.ok = ExportSegments(doc, readSegment, txt, rdo, progress, status);
+        status.ok = ExportSegments(doc, readSegment, txt, rdo, progress, cancelled, status);
     }
     if (status.ok && !txt.Commit()) {
         status.ok = false;
@@ -176,13 +181,14 @@ ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment
 }
 
 ExportStatus ExportResults(CVorlixDoc& doc, RawFileLoader& loader, const std::string& txtPath,
-                           const std::string& rdoPath, const ProgressCallback& progress) {
+                           const std::string& rdoPath, const ProgressCallback& progress,
+                           const CancelCheck& cancelled) {
     return ExportResultsWith(
         doc, [&loader](CVorlixDoc& d) { return loader.ReloadCurrentFile(d); }, txtPath, rdoPath,
-        progress);
+        progress, cancelled);
 }
 
-ExportStatus ExportResults(CVorlixDoc& doc, RawFileLoader& loader,
-                           const ProgressCallback& progress) {
-    return ExportResults(doc, loader, doc.txtPath, doc.rdoPath, progress);
+ExportStatus ExportResults(CVorlixDoc& doc, RawFileLoader& loader, const ProgressCallback& progress,
+                           const CancelCheck& cancelled) {
+    return ExportResults(doc, loader, doc.txtPath, doc.rdoPath, progress, cancelled);
 }

@@ -54,10 +54,13 @@ using SegmentReader = std::function<LoadResult(CVorlixDoc&)>;
 // Both files are written under temporary names and renamed into place only when every segment
 // was read and analysed, so a failed export replaces nothing. Progress counts segments.
 ExportStatus ExportResults(CVorlixDoc& doc, RawFileLoader& loader,
-                           const ProgressCallback& progress = {});
+                           const ProgressCallback& progress = {},
+                           const CancelCheck& cancelled = {});
 ExportStatus ExportResults(CVorlixDoc& doc, RawFileLoader& loader, const std::string& txtPath,
-                           const std::string& rdoPath, const ProgressCallback& progress = {});
+                           const std::string& rdoPath, const ProgressCallback& progress = {},
+                           const CancelCheck& cancelled = {});
 // The same with the segment read supplied by the caller (the loader's ReloadCurrentFile above).
 ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment,
                                const std::string& txtPath, const std::string& rdoPath,
-                               const ProgressCallback& progress = {});
+                               const ProgressCallback& progress = {},
+                               const CancelCheck& cancelled = {});

@@ -95,7 +95,8 @@ ConversionStatus Fail(ConversionStatus status, const std::string& message) {
 } // namespace
 
 ConversionStatus ConvertRawFile(const std::string& rawPath, const std::string& outBase,
-                                Cchannel* channelsOut, const ProgressCallback& progress) {
+                                Cchannel* channelsOut, const ProgressCallback& progress,
+                                const CancelCheck& cancelled) {
     ConversionStatus status;
     status.aPath = APath(outBase);
     status.cPath = CPath(outBase);
@@ -127,6 +128,8 @@ ConversionStatus ConvertRawFile(const std::string& rawPath, const std::string& o
         progress(0, groups);
     double previous = 0.0;
     for (std::int64_t first = 0; first < groups; first += groupsPerRead) {
+        if (cancelled && cancelled())
+            return Fail(status, kCancelledMessage);
         const std::int64_t count = std::min(groupsPerRead, groups - first);
         const auto offset = static_cast<std::uint64_t>(rawfile::kHeaderSize + first * groupSize);
         if (!file.ReadAt(offset, input.data(), static_cast<std::size_t>(count * groupSize)))

@@ -62,4 +62,5 @@ struct ConversionStatus {
 // `message`. The file's channel table replaces *channelsOut (when given) once the file is open.
 // Progress counts groups.
 ConversionStatus ConvertRawFile(const std::string& rawPath, const std::string& outBase,
-                                Cchannel* channelsOut, const ProgressCallback& progress = {});
+                                Cchannel* channelsOut, const ProgressCallback& progress = {},
+                                const CancelCheck& cancelled = {});

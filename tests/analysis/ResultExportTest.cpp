@@ -335,3 +335,18 @@ TEST_F(ResultExportTest, ExportMatchesTheResultsOfEachSegmentReadOnItsOwn) {
 }
 
 } // namespace
+
+TEST_F(ResultExportTest, CancelledExportReplacesNoFileAndRestoresTheSettings) {
+    OpenAtSegmentOne();
+    std::ofstream(txtPath, std::ios::binary) << "earlier export\r\n";
+    int steps = 0;
+    const ExportStatus status = ExportResultsWith(*doc, RecordingReader(), txtPath, rdoPath, {},
+                                                  [&] { return ++steps > 2; });
+    EXPECT_FALSE(status.ok);
+    EXPECT_EQ(status.message, kCancelledMessage);
+    EXPECT_EQ(ReadText(txtPath), "earlier export\r\n");
+    EXPECT_FALSE(std::filesystem::exists(rdoPath));
+    EXPECT_TRUE(status.finalReloadRun);
+    ExpectSettingsRestored();
+    EXPECT_TRUE(!dir.HasTemporaryFiles());
+}

@@ -118,8 +118,9 @@ protected:
         return path;
     }
     ConversionStatus Convert(const std::string& path, Cchannel* channels = nullptr,
-                             const ProgressCallback& progress = {}) {
-        return ConvertRawFile(path, dir.File("t"), channels, progress);
+                             const ProgressCallback& progress = {},
+                             const CancelCheck& cancelled = {}) {
+        return ConvertRawFile(path, dir.File("t"), channels, progress, cancelled);
     }
 
     TempDir dir;
@@ -300,3 +301,14 @@ TEST_F(ConversionExportTest, InputShrinkingMidConversionLeavesNoHalfWrittenFile)
 }
 
 } // namespace
+
+TEST_F(ConversionExportTest, CancelledConversionWritesNothing) {
+    RawFileBuilder b;
+    b.groups = 8;
+    const ConversionStatus status = Convert(Write(b), nullptr, {}, [] { return true; });
+    EXPECT_FALSE(status.ok);
+    EXPECT_EQ(status.message, kCancelledMessage);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("t_A.DAT")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("t_C.DAT")));
+    EXPECT_FALSE(dir.HasTemporaryFiles());
+}

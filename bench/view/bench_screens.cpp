@@ -1,0 +1,148 @@
+#include "../GeneratedFiles.h"
+
+#include "document/CVorlixDoc.h"
+#include "document/RawFileLoader.h"
+#include "view/CVorlixView.h"
+#include "view/Screens.h"
+#include "view/ViewHost.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+
+// Each screen from command to finished picture at 1600 x 1000, offscreen: the result view
+// with 100,000 cycles, a signal page, a spectrum, "Other" and a redraw after a resize.
+
+namespace {
+
+constexpr int kWidth = 1600;
+constexpr int kHeight = 1000;
+
+struct ScreenFixture {
+    ScreenFixture() {
+        synth::Options options;
+        options.outBase = GeneratedFiles::Get().Dir() + "/screens";
+        options.groups = 12'800;
+        options.pictures = 0;
+        options.gpr = synth::Options::Gpr::None;
+        std::string error;
+        if (!synth::Generate(options, nullptr, &error))
+            throw std::runtime_error("cannot generate the benchmark file: " + error);
+        doc = std::make_unique<CVorlixDoc>(GeneratedFiles::Get().Dir());
+        const LoadResult r = loader.OpenNewFile(*doc, options.outBase + ".KVT");
+        if (!r.segmentRead || r.analysisFailed)
+            throw std::runtime_error("cannot open the benchmark file: " + r.message);
+        canvas.Resize(kWidth, kHeight);
+        screens::ResetAfterOpen(objects);
+    }
+    static ScreenFixture& Get() {
+        static ScreenFixture fixture;
+        return fixture;
+    }
+    std::unique_ptr<CVorlixDoc> doc;
+    RawFileLoader loader;
+    Canvas canvas;
+    DisplayObjects objects;
+};
+
+// 100,000 per-cycle results along 40,000 ft, with the moving average drawn over them.
+void FillCycles(CVorlixDoc& doc, int count) {
+    std::mt19937 random(7);
+    std::normal_distribution<float> noise(0.0f, 0.05f);
+    doc.cycleCount = count;
+    doc.resultCount = count;
+    for (int i = 0; i < count; ++i) {
+        doc.cycleDistance[i] = 0.4f * static_cast<float>(i);
+        doc.cycleRatio[i] = 0.5f + 0.2f * std::sin(i * 1e-4f) + noise(random);
+        doc.resultDistance[i] = doc.cycleDistance[i];
+        doc.resultValue[i] = 0.5f + 0.2f * std::sin(i * 1e-4f);
+    }
+    doc.options.chartMin[3] = 0.0f;
+    doc.options.chartMax[3] = 1.0f;
+    doc.options.movingAverageCount = 20;
+}
+
+void BM_ResultView100kCycles(benchmark::State& state) {
+    ScreenFixture& f = ScreenFixture::Get();
+    CVorlixDoc doc(GeneratedFiles::Get().Dir());
+    doc.pointCount = 1000;
+    FillCycles(doc, 100'000);
+    for (auto _ : state)
+        screens::DrawResultView(f.canvas, f.objects, doc);
+}
+BENCHMARK(BM_ResultView100kCycles)->Unit(benchmark::kMillisecond);
+
+void BM_SignalPage(benchmark::State& state) {
+    ScreenFixture& f = ScreenFixture::Get();
+    for (auto _ : state)
+        screens::DrawSignalMode(f.canvas, f.objects, *f.doc, 24);
+}
+BENCHMARK(BM_SignalPage)->Unit(benchmark::kMillisecond);
+
+void BM_SignalNextPageWithMarkers(benchmark::State& state) {
+    ScreenFixture& f = ScreenFixture::Get();
+    screens::DrawSignalMode(f.canvas, f.objects, *f.doc, 24);
+    for (auto _ : state)
+        screens::DrawSignalPage(f.canvas, f.objects, *f.doc, 24, 1);
+}
+BENCHMARK(BM_SignalNextPageWithMarkers)->Unit(benchmark::kMillisecond);
+
+void BM_Spectrum(benchmark::State& state) {
+    ScreenFixture& f = ScreenFixture::Get();
+    std::string error;
+    for (auto _ : state)
+        if (!screens::DrawSpectrum(f.canvas, f.objects, *f.doc, 6, SpectrumWindow{0, 5000}, &error))
+            state.SkipWithError(error.c_str());
+}
+BENCHMARK(BM_Spectrum)->Unit(benchmark::kMillisecond);
+
+void BM_Other(benchmark::State& state) {
+    ScreenFixture& f = ScreenFixture::Get();
+    for (auto _ : state)
+        screens::DrawOther(f.canvas, f.objects, *f.doc);
+}
+BENCHMARK(BM_Other)->Unit(benchmark::kMillisecond);
+
+class QuietHost : public ViewHost {
+public:
+    QString ChooseRawFile(const QString&) override { return {}; }
+    void SetWindowTitle(const QString&) override {}
+    void ShowStatus(const QString&) override {}
+    void ShowMessage(const QString&) override {}
+    void EditOptions(CKVTcontrol&, QString*) override {}
+    std::unique_ptr<ProgressSink> StartProgress(const QString&) override { return nullptr; }
+    void FileOpened(const QString&) override {}
+    void RequestExit() override {}
+};
+
+// A window resized between two sizes: the result view of the full segment drawn again.
+void BM_ResizeRedraw(benchmark::State& state) {
+    ScreenFixture& f = ScreenFixture::Get();
+    QuietHost host;
+    CVorlixView view(*f.doc, host);
+    view.SetClientSize(QSize(kWidth, kHeight));
+    view.RunCommand(ViewCommand::ResultView);
+    bool big = true;
+    for (auto _ : state) {
+        big = !big;
+        view.SetClientSize(big ? QSize(kWidth, kHeight) : QSize(kWidth - 200, kHeight - 100));
+    }
+}
+BENCHMARK(BM_ResizeRedraw)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

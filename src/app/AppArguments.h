@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+// The command line of `vorlix`:
+//   vorlix [--workdir DIR] [FILE.KVT]
+//   vorlix --screenshot OUT.png [--screen NAME] [--size WxH] [--page N] [--workdir DIR] FILE.KVT
+// Parsed before the QApplication exists, because the screenshot mode chooses the platform.
+struct AppArguments {
+    QString workDirectory;  // folder of the settings file; empty: the current folder
+    QString file;           // raw file opened at start-up
+    QString screenshotPath; // set: draw one screen into this PNG instead of showing the window
+    QString screen = QStringLiteral("result");
+    QSize size{1600, 1000};
+    int page = 0;     // next-page commands after the screen is drawn
+    QString platform; // -platform given for Qt, kept so that we do not choose one ourselves
+    bool help = false;
+    bool version = false;
+    bool listScreens = false;
+    QString error; // set when the command line cannot be used
+
+    bool ScreenshotMode() const { return !screenshotPath.isEmpty(); }
+};
+
+inline constexpr int kMinPictureSide = 100;
+inline constexpr int kMaxPictureSide = 8192;
+inline constexpr int kMaxPage = 100000;
+
+// `arguments` starts with the program name, as argv does.
+AppArguments ParseAppArguments(const QStringList& arguments);
+QString AppUsage();

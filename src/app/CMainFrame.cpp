@@ -1,0 +1,272 @@
+#include "app/CMainFrame.h"
+
+#include "app/CAboutDlg.h"
+#include "app/PngWriter.h"
+#include "app/ProgramIcon.h"
+#include "app/ProgressDialogSink.h"
+#include "app/ToolbarIcons.h"
+#include "view/CVorlixView.h"
+#include "view/OptionsDialog.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QScreen>
+#include <QSettings>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+const QString kGeometryKey = QStringLiteral("mainWindow/geometry");
+const QString kRawFileFilter = QStringLiteral("Raw test files (*.KVT *.kvt)");
+
+QKeySequence ShortcutOf(ViewCommand command) {
+    switch (command) {
+    case ViewCommand::Open:
+        return QKeySequence(Qt::CTRL | Qt::Key_O);
+    case ViewCommand::PreviousPage:
+        return QKeySequence(Qt::Key_PageUp);
+    case ViewCommand::NextPage:
+        return QKeySequence(Qt::Key_PageDown);
+    case ViewCommand::PreviousSegment:
+        return QKeySequence(Qt::CTRL | Qt::Key_PageUp);
+    case ViewCommand::NextSegment:
+        return QKeySequence(Qt::CTRL | Qt::Key_PageDown);
+    case ViewCommand::TextExport:
+        return QKeySequence(Qt::CTRL | Qt::Key_E);
+    case ViewCommand::Exit:
+        return QKeySequence(Qt::CTRL | Qt::Key_Q);
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CVorlixDoc& doc, const QString& workDirectory, QWidget* parent)
+    : QMainWindow(parent), workDirectory_(workDirectory) {
+    setWindowTitle(QStringLiteral("Vorlix"));
+    setWindowIcon(ProgramIcon());
+    setAcceptDrops(true);
+    // One fixed layout: no context menu for hiding the toolbar.
+    setContextMenuPolicy(Qt::NoContextMenu);
+
+    recentFiles_.Load();
+    statusBar();
+    view_ = new CVorlixView(doc, *this, this);
+    setCentralWidget(view_);
+    CreateToolBar();
+    CreateWindowActions();
+    statusBar()->showMessage(QStringLiteral(
+        "Ready. Ctrl+O opens a raw file, Ctrl+S saves the picture, Ctrl+C copies it, F1 About."));
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::CreateToolBar() {
+    toolBar_ = new QToolBar(QStringLiteral("Standard"), this);
+    toolBar_->setObjectName(QStringLiteral("standardToolBar"));
+    toolBar_->setIconSize(toolbaricons::kIconSize);
+    toolBar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    toolBar_->setMovable(false);
+    toolBar_->setFloatable(false);
+    addToolBar(Qt::TopToolBarArea, toolBar_);
+
+    for (const ViewCommandInfo& info : kViewCommands) {
+        const QString text = QString::fromLatin1(info.text);
+        QAction* action = toolBar_->addAction(toolbaricons::Icon(info.command), text);
+        action->setToolTip(text);
+        action->setData(info.id);
+        action->setShortcut(ShortcutOf(info.command));
+        const ViewCommand command = info.command;
+        connect(action, &QAction::triggered, this, [this, command] { view_->RunCommand(command); });
+        if (QWidget* button = toolBar_->widgetForAction(action)) {
+            button->setAccessibleName(text);
+            button->setAccessibleDescription(text);
+        }
+        if (command == ViewCommand::Open) {
+            recentMenu_ = new QMenu(QStringLiteral("Recent files"), this);
+            if (auto* button = qobject_cast<QToolButton*>(toolBar_->widgetForAction(action))) {
+                button->setMenu(recentMenu_);
+                button->setPopupMode(QToolButton::MenuButtonPopup);
+            }
+            RebuildRecentMenu();
+        }
+        if (info.separatorAfter)
+            toolBar_->addSeparator();
+    }
+}
+
+void CMainFrame::CreateWindowActions() {
+    auto add = [this](const QString& text, const QKeySequence& key, auto slot) {
+        auto* action = new QAction(text, this);
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, this, slot);
+        addAction(action);
+    };
+    add(QStringLiteral("About Vorlix"), QKeySequence(Qt::Key_F1), [this] { ShowAbout(); });
+    add(QStringLiteral("Save picture"), QKeySequence(Qt::CTRL | Qt::Key_S),
+        [this] { SavePictureWithDialog(); });
+    add(QStringLiteral("Copy picture"), QKeySequence(Qt::CTRL | Qt::Key_C),
+        [this] { CopyPicture(); });
+}
+
+void CMainFrame::RebuildRecentMenu() {
+    recentMenu_->clear();
+    const QStringList& files = recentFiles_.Files();
+    if (files.isEmpty()) {
+        recentMenu_->addAction(QStringLiteral("No recent files"))->setEnabled(false);
+        return;
+    }
+    for (int i = 0; i < files.size(); ++i) {
+        const QString path = files[i];
+        QAction* action = recentMenu_->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
+        action->setToolTip(path);
+        action->setStatusTip(path);
+        action->setData(path);
+        connect(action, &QAction::triggered, this, [this, path] { OpenRecentFile(path); });
+    }
+}
+
+void CMainFrame::ShowWithSavedGeometry() {
+    const QByteArray saved = QSettings().value(kGeometryKey).toByteArray();
+    const bool restored = !saved.isEmpty() && restoreGeometry(saved);
+    if (restored && !isMaximized()) {
+        show();
+        return;
+    }
+    // Screen-sized even where no window manager honours the maximised state.
+    if (QScreen* current = screen())
+        setGeometry(current->availableGeometry());
+    showMaximized();
+}
+
+void CMainFrame::OpenRecentFile(const QString& path) {
+    if (!QFileInfo(path).isFile()) {
+        recentFiles_.Remove(path);
+        RebuildRecentMenu();
+        ShowStatus(QStringLiteral("%1 is no longer there; it left the recent files.").arg(path));
+        return;
+    }
+    view_->OpenFile(path);
+}
+
+bool CMainFrame::SavePicture(const QString& path) {
+    QString error;
+    if (!WritePng(view_->Picture(), path, &error)) {
+        ShowStatus(QStringLiteral("Picture not saved: %1 (%2).").arg(path, error));
+        return false;
+    }
+    ShowStatus(QStringLiteral("Picture saved to %1.").arg(path));
+    return true;
+}
+
+void CMainFrame::SavePictureWithDialog() {
+    if (view_->Picture().isNull()) {
+        ShowStatus(QStringLiteral("There is no picture to save."));
+        return;
+    }
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save Picture"),
+                                                QDir(workDirectory_).filePath("vorlix.png"),
+                                                QStringLiteral("PNG pictures (*.png)"));
+    if (path.isEmpty()) {
+        ShowStatus(QStringLiteral("Picture not saved."));
+        return;
+    }
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".png");
+    SavePicture(path);
+}
+
+void CMainFrame::CopyPicture() {
+    if (view_->Picture().isNull()) {
+        ShowStatus(QStringLiteral("There is no picture to copy."));
+        return;
+    }
+    QGuiApplication::clipboard()->setImage(view_->Picture());
+    ShowStatus(QStringLiteral("Picture copied to the clipboard."));
+}
+
+void CMainFrame::ShowAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+QString CMainFrame::RawFileOfDrop(const QMimeData* data) {
+    if (!data || !data->hasUrls())
+        return {};
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        const QFileInfo file(url.toLocalFile());
+        if (file.suffix().compare(QLatin1String("kvt"), Qt::CaseInsensitive) == 0)
+            return file.absoluteFilePath();
+    }
+    return {};
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (!RawFileOfDrop(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QString path = RawFileOfDrop(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    view_->OpenFile(path);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    QSettings().setValue(kGeometryKey, saveGeometry());
+    event->accept();
+}
+
+QString CMainFrame::ChooseRawFile(const QString& caption) {
+    return QFileDialog::getOpenFileName(this, caption, workDirectory_, kRawFileFilter);
+}
+
+void CMainFrame::SetWindowTitle(const QString& title) {
+    setWindowTitle(title);
+}
+
+void CMainFrame::ShowStatus(const QString& message) {
+    statusBar()->showMessage(message);
+}
+
+void CMainFrame::ShowMessage(const QString& message) {
+    QMessageBox::warning(this, QStringLiteral("Vorlix"), message);
+}
+
+void CMainFrame::EditOptions(CKVTcontrol& options, QString* saveError) {
+    OptionsDialog dialog(options, this);
+    dialog.exec();
+    if (saveError)
+        *saveError = dialog.saveError();
+}
+
+std::unique_ptr<ProgressSink> CMainFrame::StartProgress(const QString& label) {
+    return std::make_unique<ProgressDialogSink>(label, this);
+}
+
+void CMainFrame::FileOpened(const QString& path) {
+    recentFiles_.Add(path);
+    RebuildRecentMenu();
+}
+
+void CMainFrame::RequestExit() {
+    close();
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "app/RecentFileList.h"
+#include "view/ViewCommand.h"
+#include "view/ViewHost.h"
+
+#include <QMainWindow>
+
+class CVorlixDoc;
+class CVorlixView;
+class QMenu;
+class QMimeData;
+class QToolBar;
+class QToolButton;
+
+// The main window: the toolbar of the 21 commands, the view as the central widget and a
+// status bar. It is the view's host: it runs the dialogs the view asks for and shows its
+// title and status lines. Window geometry and the recent files live in the profile.
+class CMainFrame : public QMainWindow, public ViewHost {
+    Q_OBJECT
+
+public:
+    CMainFrame(CVorlixDoc& doc, const QString& workDirectory, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    CVorlixView* View() const { return view_; }
+    QToolBar* ToolBar() const { return toolBar_; }
+    const QStringList& RecentFiles() const { return recentFiles_.Files(); }
+    QMenu* RecentFilesMenu() const { return recentMenu_; }
+
+    // Shows the window where it was left last time; maximised the first time and whenever it
+    // was left maximised.
+    void ShowWithSavedGeometry();
+    // Opens a file of the recent list; a file that has gone leaves the list.
+    void OpenRecentFile(const QString& path);
+    // Writes the view's picture as a PNG and tells the outcome on the status bar.
+    bool SavePicture(const QString& path);
+
+    // The raw file (".KVT" in any case) of a drop, or an empty text.
+    static QString RawFileOfDrop(const QMimeData* data);
+
+    // ViewHost
+    QString ChooseRawFile(const QString& caption) override;
+    void SetWindowTitle(const QString& title) override;
+    void ShowStatus(const QString& message) override;
+    void ShowMessage(const QString& message) override;
+    void EditOptions(CKVTcontrol& options, QString* saveError) override;
+    std::unique_ptr<ProgressSink> StartProgress(const QString& label) override;
+    void FileOpened(const QString& path) override;
+    void RequestExit() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateToolBar();
+    void CreateWindowActions();
+    void RebuildRecentMenu();
+    void SavePictureWithDialog();
+    void CopyPicture();
+    void ShowAbout();
+
+    QString workDirectory_;
+    CVorlixView* view_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    RecentFileList recentFiles_;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "view/ViewCommand.h"
+
+#include <array>
+
+// The screens `vorlix --screenshot` can draw, by name, and the command that draws each.
+struct ScreenshotScreen {
+    const char* name;
+    ViewCommand command;
+};
+
+inline constexpr std::array<ScreenshotScreen, 8> kScreenshotScreens{{
+    {"result", ViewCommand::ResultView},
+    {"signal-load", ViewCommand::LoadSignal},
+    {"signal-geo", ViewCommand::GeoSignal},
+    {"load-filtered", ViewCommand::LoadFiltered},
+    {"geo-filtered", ViewCommand::GeoFiltered},
+    {"spectrum-load", ViewCommand::LoadSpectrum},
+    {"spectrum-geo", ViewCommand::GeoSpectrum},
+    {"other", ViewCommand::Other},
+}};

@@ -1,0 +1,358 @@
+#include "view/CVorlixView.h"
+
+#include "analysis/ResultExport.h"
+#include "analysis/Smoothing.h"
+#include "document/CVorlixDoc.h"
+#include "document/ConversionExport.h"
+#include "document/SegmentStepping.h"
+#include "view/Screens.h"
+#include "view/ViewHost.h"
+
+#include <QPainter>
+#include <QResizeEvent>
+
+namespace {
+
+const QString kOpenCaption = QStringLiteral("Open Binary KVT test data file(*.KVT)");
+
+QString FromStd(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// A progress dialog's cancel button, seen from the core's exports.
+struct ProgressBridge {
+    std::unique_ptr<ProgressSink> sink;
+    bool cancelled = false;
+    ProgressCallback Callback() {
+        return [this](long long done, long long total) {
+            if (sink && !sink->Step(done, total))
+                cancelled = true;
+        };
+    }
+    CancelCheck Check() {
+        return [this] { return cancelled; };
+    }
+};
+
+} // namespace
+
+CVorlixView::CVorlixView(CVorlixDoc& doc, ViewHost& host, QWidget* parent)
+    : QWidget(parent), doc_(doc), host_(host) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setMinimumSize(200, 150);
+    canvas_.Resize(std::max(width(), 1), std::max(height(), 1), devicePixelRatioF());
+}
+
+CVorlixView::~CVorlixView() = default;
+
+bool CVorlixView::HasData() const {
+    return doc_.pointCount > 0 && !doc_.rawPath.empty();
+}
+
+void CVorlixView::RunCommand(ViewCommand command) {
+    switch (command) {
+    case ViewCommand::Options:
+        Options();
+        break;
+    case ViewCommand::Open:
+        OpenWithDialog();
+        break;
+    case ViewCommand::LoadSignal:
+        ShowSignalMode(1);
+        break;
+    case ViewCommand::GeoSignal:
+        ShowSignalMode(2);
+        break;
+    case ViewCommand::LoadSpectrum:
+        ShowSpectrum(5);
+        break;
+    case ViewCommand::GeoSpectrum:
+        ShowSpectrum(6);
+        break;
+    case ViewCommand::LoadFiltered:
+        ShowSignalMode(13);
+        break;
+    case ViewCommand::GeoFiltered:
+        ShowSignalMode(24);
+        break;
+    case ViewCommand::PreviousPage:
+        Page(-1);
+        break;
+    case ViewCommand::NextPage:
+        Page(+1);
+        break;
+    case ViewCommand::ResultView:
+        ShowResultView();
+        break;
+    case ViewCommand::DataView1:
+        ShowDataView(1);
+        break;
+    case ViewCommand::DataView2:
+        ShowDataView(2);
+        break;
+    case ViewCommand::DataView3:
+        ShowDataView(3);
+        break;
+    case ViewCommand::DataView4:
+        ShowDataView(4);
+        break;
+    case ViewCommand::PreviousSegment:
+        StepSegment(false);
+        break;
+    case ViewCommand::NextSegment:
+        StepSegment(true);
+        break;
+    case ViewCommand::Other:
+        ShowOther();
+        break;
+    case ViewCommand::TextExport:
+        TextExport();
+        break;
+    case ViewCommand::ConversionExport:
+        ConversionExport();
+        break;
+    case ViewCommand::Exit:
+        host_.RequestExit();
+        break;
+    }
+}
+
+void CVorlixView::Options() {
+    doc_.options.reloadRequested = false;
+    QString saveError;
+    host_.EditOptions(doc_.options, &saveError);
+    if (!saveError.isEmpty())
+        host_.ShowStatus(saveError);
+    if (doc_.pointCount < 100)
+        return;
+    if (doc_.options.reloadRequested && !Reload())
+        return;
+    smoothing::SmoothResults(doc_);
+    ShowResultView();
+}
+
+void CVorlixView::OpenWithDialog() {
+    const QString path = host_.ChooseRawFile(kOpenCaption);
+    if (path.isEmpty() || path.startsWith(QLatin1Char('*')))
+        return;
+    OpenPath(path.toStdString());
+}
+
+bool CVorlixView::OpenFile(const QString& path) {
+    return OpenPath(path.toStdString());
+}
+
+bool CVorlixView::OpenPath(const std::string& path) {
+    const LoadResult result = loader_.OpenNewFile(doc_, path);
+    if (result.segmentRead)
+        host_.FileOpened(FromStd(path));
+    return AfterLoad(result);
+}
+
+bool CVorlixView::Reload() {
+    return AfterLoad(loader_.ReloadCurrentFile(doc_));
+}
+
+// The window side of every read: the title, the station table, the readout settings and the
+// result view. A refused file leaves the window as it was, with the reason on the status bar.
+bool CVorlixView::AfterLoad(const LoadResult& result) {
+    if (!result.segmentRead) {
+        host_.ShowStatus(FromStd(result.message));
+        if (doc_.pointCount == 0) {
+            // The file shrank under us and nothing of it is left: show an empty screen.
+            screen_ = Screen::None;
+            canvas_.FillSolidRect(canvas_.ClientRect(), Rgb(255, 255, 255));
+            Present();
+        }
+        return false;
+    }
+    host_.SetWindowTitle(FromStd(result.title));
+    doc_.dmiTable.Decimate(doc_.profileSource.data(), doc_.groupCount);
+    objects_.layout.layoutKind = 1;
+    objects_.layout.clientRect = canvas_.ClientRect();
+    objects_.layout.ComputeLayout(doc_.options.showGprColormap != 0);
+    screens::ResetAfterOpen(objects_);
+    ShowResultView();
+    if (result.analysisFailed) {
+        host_.ShowMessage(FromStd(result.message));
+        return false;
+    }
+    host_.ShowStatus(QString());
+    return true;
+}
+
+void CVorlixView::StepSegment(bool next) {
+    if (!HasData())
+        return;
+    if (next ? StepToNextSegment(doc_.options) : StepToPreviousSegment(doc_.options))
+        Reload();
+}
+
+void CVorlixView::ShowSignalMode(int mode) {
+    if (!HasData())
+        return;
+    screens::DrawSignalMode(canvas_, objects_, doc_, mode);
+    displayMode_ = mode;
+    screen_ = Screen::Signal;
+    Present();
+}
+
+void CVorlixView::ShowSpectrum(int mode) {
+    if (!HasData())
+        return;
+    spectrumWindow_ = spectrumwindow::First(doc_.pointCount);
+    displayMode_ = mode;
+    DrawSpectrum();
+}
+
+void CVorlixView::DrawSpectrum() {
+    if (doc_.pointCount < spectrumwindow::kMinimumPoints) {
+        host_.ShowStatus(QStringLiteral("The segment is too short for a power spectrum."));
+        return;
+    }
+    std::string error;
+    if (!screens::DrawSpectrum(canvas_, objects_, doc_, displayMode_, spectrumWindow_, &error)) {
+        host_.ShowMessage(FromStd(error));
+        return;
+    }
+    screen_ = Screen::Spectrum;
+    Present();
+}
+
+void CVorlixView::Page(int delta) {
+    if (!HasData())
+        return;
+    if (displayMode_ == 5 || displayMode_ == 6) {
+        spectrumWindow_ = delta < 0 ? spectrumwindow::Previous(spectrumWindow_, doc_.pointCount)
+                                    : spectrumwindow::Next(spectrumWindow_, doc_.pointCount);
+        DrawSpectrum();
+        return;
+    }
+    const int page = objects_.signalFigure.currentPage + delta;
+    if (screens::DrawSignalPage(canvas_, objects_, doc_, displayMode_, page)) {
+        screen_ = Screen::Signal;
+        Present();
+    }
+}
+
+void CVorlixView::ShowResultView() {
+    if (!HasData())
+        return;
+    screens::DrawResultView(canvas_, objects_, doc_);
+    screen_ = Screen::Result;
+    Present();
+}
+
+void CVorlixView::ShowDataView(int number) {
+    if (!HasData())
+        return;
+    screens::DrawDataView(canvas_, objects_, doc_, number);
+    dataView_ = number;
+    screen_ = Screen::DataView;
+    Present();
+}
+
+void CVorlixView::ShowOther() {
+    if (!HasData())
+        return;
+    screens::DrawOther(canvas_, objects_, doc_);
+    screen_ = Screen::Other;
+    Present();
+}
+
+void CVorlixView::TextExport() {
+    if (!HasData())
+        return;
+    ProgressBridge progress;
+    progress.sink = host_.StartProgress(QStringLiteral("Exporting the results..."));
+    const ExportStatus status = ExportResults(doc_, loader_, progress.Callback(), progress.Check());
+    progress.sink.reset();
+    if (status.finalReloadRun)
+        AfterLoad(status.finalLoad);
+    if (status.ok)
+        host_.ShowStatus(QStringLiteral("Exported %1 results of %2 segments to %3 and %4")
+                             .arg(status.resultCount)
+                             .arg(status.segmentCount)
+                             .arg(FromStd(doc_.txtPath), FromStd(doc_.rdoPath)));
+    else
+        host_.ShowStatus(QStringLiteral("Export failed: %1").arg(FromStd(status.message)));
+}
+
+void CVorlixView::ConversionExport() {
+    const QString path = host_.ChooseRawFile(kOpenCaption);
+    if (path.isEmpty() || path.startsWith(QLatin1Char('*')))
+        return;
+    const std::string raw = path.toStdString();
+    ProgressBridge progress;
+    progress.sink = host_.StartProgress(QStringLiteral("Converting %1...").arg(path));
+    // The loaded file keeps its own channel table: the converted file's is not needed after.
+    const ConversionStatus status = ConvertRawFile(raw, conversion::DefaultOutputBase(raw), nullptr,
+                                                   progress.Callback(), progress.Check());
+    progress.sink.reset();
+    if (status.ok)
+        host_.ShowStatus(QStringLiteral("Converted %1 groups to %2 and %3")
+                             .arg(status.groupCount)
+                             .arg(FromStd(status.aPath), FromStd(status.cPath)));
+    else
+        host_.ShowStatus(QStringLiteral("Conversion failed: %1").arg(FromStd(status.message)));
+}
+
+void CVorlixView::SetClientSize(const QSize& size) {
+    const int w = std::max(size.width(), 1);
+    const int h = std::max(size.height(), 1);
+    const qreal ratio = devicePixelRatioF();
+    if (w == canvas_.Width() && h == canvas_.Height() && ratio == canvas_.DevicePixelRatio())
+        return;
+    canvas_.Resize(w, h, ratio);
+    Redraw();
+}
+
+// Draws the current screen again, at the canvas's present size.
+void CVorlixView::Redraw() {
+    switch (screen_) {
+    case Screen::None:
+        canvas_.FillSolidRect(canvas_.ClientRect(), Rgb(255, 255, 255));
+        break;
+    case Screen::Signal: {
+        const int firstSample = objects_.signalFigure.pageStart;
+        const int page = objects_.signalFigure.currentPage;
+        screens::DrawSignalMode(canvas_, objects_, doc_, displayMode_);
+        if (page > 0) {
+            // The page that now holds the first sample shown before.
+            const int perPage = std::max<int>(objects_.signalFigure.columnsPerPage, 1);
+            const int target = std::min<int>(firstSample / perPage,
+                                             std::max(objects_.signalFigure.pageCount - 1, 0));
+            screens::DrawSignalPage(canvas_, objects_, doc_, displayMode_, target);
+        }
+        break;
+    }
+    case Screen::Spectrum:
+        DrawSpectrum();
+        break;
+    case Screen::Result:
+        screens::DrawResultView(canvas_, objects_, doc_);
+        break;
+    case Screen::Other:
+        screens::DrawOther(canvas_, objects_, doc_);
+        break;
+    case Screen::DataView:
+        screens::DrawDataView(canvas_, objects_, doc_, dataView_);
+        break;
+    }
+    Present();
+}
+
+void CVorlixView::Present() {
+    update();
+}
+
+void CVorlixView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), canvas_.Image());
+}
+
+void CVorlixView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    SetClientSize(event->size());
+}

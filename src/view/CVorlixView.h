@@ -1,0 +1,77 @@
+#pragma once
+
+#include "charts/Canvas.h"
+#include "document/RawFileLoader.h"
+#include "view/DisplayObjects.h"
+#include "view/SpectrumWindow.h"
+#include "view/ViewCommand.h"
+
+#include <QImage>
+#include <QWidget>
+
+class CVorlixDoc;
+class ViewHost;
+
+// The one view of the window. Every command draws its screen at once into the backing image
+// of the canvas; paintEvent only copies that image. A resize draws the current screen again
+// at the new size.
+class CVorlixView : public QWidget {
+    Q_OBJECT
+
+public:
+    // The screen last drawn, which a resize draws again.
+    enum class Screen { None, Signal, Spectrum, Result, Other, DataView };
+
+    CVorlixView(CVorlixDoc& doc, ViewHost& host, QWidget* parent = nullptr);
+    ~CVorlixView() override;
+
+    // Runs one toolbar command.
+    void RunCommand(ViewCommand command);
+    // Opens a raw file without the file dialog (command line, drop, recent files) and shows
+    // the result view. Returns false, with the reason on the host's status bar, when the file
+    // could not be used; the data in place stay.
+    bool OpenFile(const QString& path);
+    // Sizes the backing image without waiting for a resize event (offscreen pictures).
+    void SetClientSize(const QSize& size);
+
+    const QImage& Picture() const { return canvas_.Image(); }
+    bool HasData() const;
+    Screen CurrentScreen() const { return screen_; }
+    int DisplayMode() const { return displayMode_; }
+    SpectrumWindow CurrentSpectrumWindow() const { return spectrumWindow_; }
+    const DisplayObjects& Objects() const { return objects_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Options();
+    void OpenWithDialog();
+    bool OpenPath(const std::string& path);
+    bool Reload(); // the current file again at options.currentSegment
+    bool AfterLoad(const LoadResult& result);
+    void StepSegment(bool next);
+    void ShowSignalMode(int mode);
+    void ShowSpectrum(int mode);
+    void DrawSpectrum();
+    void Page(int delta);
+    void ShowResultView();
+    void ResultRedraw();
+    void ShowDataView(int number);
+    void ShowOther();
+    void TextExport();
+    void ConversionExport();
+    void Redraw();
+    void Present();
+
+    CVorlixDoc& doc_;
+    ViewHost& host_;
+    RawFileLoader loader_;
+    Canvas canvas_;
+    DisplayObjects objects_;
+    SpectrumWindow spectrumWindow_;
+    int displayMode_ = 0;
+    int dataView_ = 0;
+    Screen screen_ = Screen::None;
+};

@@ -1,0 +1,346 @@
+#include "view/Screens.h"
+
+#include "analysis/SpectrumData.h"
+#include "charts/Canvas.h"
+#include "document/CVorlixDoc.h"
+
+#include <algorithm>
+
+namespace screens {
+namespace {
+
+constexpr QRgb kWhite = Rgb(255, 255, 255);
+
+const float* SignalOf(const CVorlixDoc& doc, int mode) {
+    return (mode == 1 || mode == 13) ? doc.loadSignal.data() : doc.geoSignal.data();
+}
+
+void Layout(DisplayObjects& objects, const Canvas& dc, const CVorlixDoc& doc, int kind) {
+    objects.layout.layoutKind = kind;
+    objects.layout.clientRect = dc.ClientRect();
+    objects.layout.ComputeLayout(doc.options.showGprColormap != 0);
+}
+
+// The x and y values of one GPS series, copied into the chart's arrays.
+template <typename Point, typename Field>
+void CopySeries(const Point* points, int count, Field field, std::vector<float>& xs,
+                std::vector<float>& ys) {
+    xs.resize(static_cast<std::size_t>(std::max(count, 0)));
+    ys.resize(xs.size());
+    for (int i = 0; i < count; ++i) {
+        xs[static_cast<std::size_t>(i)] = points[i].distance;
+        ys[static_cast<std::size_t>(i)] = field(points[i]);
+    }
+}
+
+void DrawSeriesChart(Canvas& dc, CkelGeneralChart& chart, const Rect& rect,
+                     const std::vector<float>& xs, const std::vector<float>& ys) {
+    if (chart.BeginChart(rect, dc) != 0)
+        return;
+    chart.DrawCurve(dc, xs.data(), ys.data(), static_cast<int>(xs.size()) - 1);
+    chart.DrawTitles(dc);
+}
+
+} // namespace
+
+void ClearClient(Canvas& dc, DisplayObjects& objects) {
+    dc.FillSolidRect(dc.ClientRect(), kWhite);
+    for (Cmoveline& line : objects.cursorLines)
+        line.Forget();
+}
+
+void DrawSignalMode(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, int mode) {
+    dc.BeginCommand();
+    ClearClient(dc, objects);
+    CkelDMIfigure& figure = objects.signalFigure;
+    figure.cycleLabels = false;
+    objects.layout.layoutKind = 7;
+    float minimum = 0.0f, maximum = 0.0f;
+    switch (mode) {
+    case 1:
+        doc.loadMin = minimum = 0.0f;
+        doc.loadMax = maximum = 15.0f;
+        break;
+    case 2:
+        doc.geoMin = minimum = -10.0f;
+        doc.geoMax = maximum = 10.0f;
+        break;
+    case 13:
+        minimum = -(doc.loadMax - doc.loadMin) * 0.5f;
+        maximum = doc.loadMax;
+        break;
+    case 24:
+        minimum = doc.geoMin;
+        maximum = doc.geoMax;
+        break;
+    default:
+        return;
+    }
+    figure.yAxis.maxValue = maximum;
+    figure.yAxis.minValue = minimum;
+    figure.Layout(dc.ClientRect(), dc);
+    figure.Paginate(doc.pointCount);
+    figure.DrawPage(0, SignalOf(doc, mode), dc, doc);
+    if (mode == 13)
+        figure.DrawOverlay(0, doc.loadFiltered.data(), dc);
+    else if (mode == 24)
+        figure.DrawOverlay(0, doc.geoFiltered.data(), dc);
+}
+
+bool DrawSignalPage(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, int mode,
+                    int page) {
+    CkelDMIfigure& figure = objects.signalFigure;
+    if (page < 0 || page > figure.pageCount - 1)
+        return false;
+    dc.BeginCommand();
+    ClearClient(dc, objects);
+    figure.DrawPanelFrames(dc);
+    switch (mode) {
+    case 1:
+    case 2:
+        figure.DrawPage(page, SignalOf(doc, mode), dc, doc);
+        break;
+    case 13:
+        figure.DrawPage(page, doc.loadSignal.data(), dc, doc);
+        figure.DrawOverlay(page, doc.loadFiltered.data(), dc);
+        figure.DrawMarkers(doc.loadFiltered.data(), dc, 2, doc);
+        break;
+    case 24:
+        figure.DrawPage(page, doc.geoSignal.data(), dc, doc);
+        figure.DrawOverlay(page, doc.geoFiltered.data(), dc);
+        figure.DrawMarkers(doc.geoFiltered.data(), dc, 1, doc);
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+bool DrawSpectrum(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, int mode,
+                  SpectrumWindow window, std::string* error) {
+    SpectrumData data;
+    if (!ComputeSpectrum(doc, mode, window.start, window.end, &data, error))
+        return false;
+    dc.BeginCommand();
+    ClearClient(dc, objects);
+    CkelGeneralChart& chart = objects.spectrumChart;
+    chart.yAxis.maxValue = data.maximum;
+    chart.yAxis.minValue = data.minimum;
+    // The axis ends at the band's upper frequency, where the last value is drawn.
+    chart.xAxis.maxValue = static_cast<float>(data.endBin * data.df);
+    chart.xAxis.minValue = static_cast<float>(data.xMinimum);
+    Layout(objects, dc, doc, 2);
+    if (chart.BeginChart(objects.layout.resultRect, dc) != 0)
+        return true;
+    chart.DrawSeries(dc, data.values.data(), static_cast<int>(data.values.size()) - 1,
+                     data.xMinimum, data.xStep);
+    chart.title = QString::fromStdString(data.title);
+    chart.xTitle = QString::fromStdString(data.xTitle);
+    chart.yTitle = QString::fromStdString(data.yTitle);
+    chart.DrawTitles(dc);
+    return true;
+}
+
+void DrawResult(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc) {
+    if (objects.layout.layoutKind == 2)
+        ClearClient(dc, objects);
+    else
+        objects.cursorLines[0].Forget(); // the result chart is drawn again beneath cursor 1
+    objects.layout.clientRect = dc.ClientRect();
+    objects.layout.ComputeLayout(doc.options.showGprColormap != 0);
+
+    const CKVTcontrol& options = doc.options;
+    const int row = CKVTcontrol::kResultChartRow;
+    CkelGeneralChart& chart = objects.resultChart;
+    chart.title = QString::fromStdString(options.chartTitle[row]);
+    chart.xTitle = QString::fromStdString(options.chartXLabel[row]);
+    chart.yTitle = QString::fromStdString(options.chartYLabel[row]);
+    chart.yAxis.maxValue = options.chartMax[row];
+    chart.yAxis.minValue = options.chartMin[row];
+    const int cycles = std::max(doc.cycleCount, 0);
+    chart.xAxis.maxValue = cycles > 0 ? doc.cycleDistance[cycles - 1] : 0.0f;
+    chart.xAxis.minValue = cycles > 0 ? doc.cycleDistance[0] : 0.0f;
+    if (chart.BeginChart(objects.layout.resultRect, dc) != 0)
+        return;
+    chart.DrawCurve(dc, doc.cycleDistance.data(), doc.cycleRatio.data(), cycles - 1);
+    if (options.movingAverageCount > 1)
+        chart.DrawSecondCurve(dc, doc.resultDistance.data(), doc.resultValue.data(),
+                              std::max(doc.resultCount, 0) - 1);
+    chart.DrawTitles(dc);
+}
+
+void DrawResultView(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc) {
+    dc.BeginCommand();
+    Layout(objects, dc, doc, 2);
+    DrawResult(dc, objects, doc);
+}
+
+void DrawOther(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc) {
+    dc.BeginCommand();
+    objects.layout.layoutKind = 6;
+    ClearClient(dc, objects);
+    Layout(objects, dc, doc, 6);
+    const CNMEA& gps = doc.gps;
+    const int tracks = std::clamp(gps.trackCount, 0, CNMEA::kTrackCapacity);
+    const int temperatures = std::clamp(gps.temperatureCount, 0, CNMEA::kTemperatureCapacity);
+    std::vector<float> xs, ys;
+
+    CkelGeneralChart& temperature = objects.temperatureChart;
+    temperature.yAxis.maxValue = gps.temperatureMax;
+    temperature.yAxis.minValue = gps.temperatureMin;
+    temperature.xAxis.maxValue = gps.distanceEnd;
+    temperature.xAxis.minValue = gps.distanceStart;
+    temperature.title = QString();
+    temperature.xTitle = QString();
+    temperature.yTitle = QStringLiteral("Pavement Surface Temperature in F");
+    CopySeries(
+        gps.temperatures.data(), temperatures,
+        [](const TemperaturePoint& p) { return p.temperature; }, xs, ys);
+    DrawSeriesChart(dc, temperature, objects.layout.temperatureRect, xs, ys);
+
+    CkelGeneralChart& level = objects.elevationChart;
+    level.yAxis.maxValue = gps.levelMax;
+    level.yAxis.minValue = gps.levelMin;
+    level.xAxis.maxValue = gps.distanceEnd;
+    level.xAxis.minValue = gps.distanceStart;
+    level.title = QStringLiteral("KVT test track Level chart");
+    level.xTitle = QString();
+    level.yTitle = QStringLiteral("Elevation above sea level");
+    CopySeries(
+        gps.track.data(), tracks, [](const TrackPoint& p) { return p.level; }, xs, ys);
+    DrawSeriesChart(dc, level, objects.layout.levelRect, xs, ys);
+
+    CkelGeneralChart& speed = objects.speedChart;
+    speed.yAxis.maxValue = gps.speedMax;
+    speed.yAxis.minValue = gps.speedMin;
+    speed.xAxis.maxValue = gps.distanceEnd;
+    speed.xAxis.minValue = gps.distanceStart;
+    speed.title = QStringLiteral("KVT Running speed chart");
+    speed.xTitle = QStringLiteral("DMI");
+    speed.yTitle = QStringLiteral("MPH");
+    CopySeries(
+        gps.track.data(), tracks, [](const TrackPoint& p) { return p.speed; }, xs, ys);
+    DrawSeriesChart(dc, speed, objects.layout.speedRect, xs, ys);
+}
+
+void DrawReadoutBar(Canvas& dc, DisplayObjects& objects) {
+    static const QString kTitles[4] = {QStringLiteral("DMI"), QStringLiteral("Lat."),
+                                       QStringLiteral("Lot."), QStringLiteral("Value")};
+    const CanvasFont oldFont = dc.SelectFont(CanvasFont{180});
+    dc.SetTextAlign(HAlign::Left, VAlign::Top);
+    int titleWidth[4];
+    for (int i = 0; i < 4; ++i)
+        titleWidth[i] = dc.TextExtent(kTitles[i]).width();
+    auto boxWidth = [&](int i) {
+        const CLABEL& l = objects.labels[static_cast<std::size_t>(i)];
+        return (l.glyphWidth + l.gap) * l.digitCount;
+    };
+    enum { kDmi, kLat, kLot, kValue };
+    const Cfram& layout = objects.layout;
+    int titleX[4], titleY[4];
+    if (layout.layoutKind == 8) {
+        titleX[kLat] = layout.anchor1Rect.left;
+        titleY[kLat] = layout.anchor1Rect.top;
+        titleX[kLot] = layout.anchor1Rect.left;
+        titleY[kLot] = layout.anchor1Rect.top + 30;
+        titleX[kDmi] = layout.anchor2Rect.left;
+        titleY[kDmi] = layout.anchor2Rect.top;
+        titleX[kValue] = layout.anchor3Rect.left;
+        titleY[kValue] = layout.anchor3Rect.top;
+        for (int i = 0; i < 4; ++i) {
+            CLABEL& l = objects.labels[static_cast<std::size_t>(i)];
+            l.left = titleX[i] + titleWidth[i] + 10;
+            l.top = titleY[i];
+        }
+        objects.labels[kLot].left = objects.labels[kLat].left;
+    } else {
+        // Left to right on y = 40, the "Value" box ending 30 pixels left of the result chart's
+        // right edge.
+        const int order[4] = {kLat, kLot, kDmi, kValue};
+        const int gapAfter[4] = {10, 50, 50, 0};
+        int total = 0;
+        for (int k = 0; k < 4; ++k)
+            total += titleWidth[order[k]] + boxWidth(order[k]) + gapAfter[k];
+        int x = layout.resultRect.right - 30 - total;
+        for (int k = 0; k < 4; ++k) {
+            const int i = order[k];
+            titleX[i] = x;
+            titleY[i] = 40;
+            CLABEL& l = objects.labels[static_cast<std::size_t>(i)];
+            l.left = x + titleWidth[i];
+            l.top = 40;
+            x = l.left + boxWidth(i) + gapAfter[k];
+        }
+    }
+    for (int i = 0; i < 4; ++i)
+        dc.TextOut(titleX[i], titleY[i], kTitles[i]);
+    dc.SelectFont(oldFont);
+    for (CLABEL& label : objects.labels)
+        label.Prepare(dc);
+}
+
+void DrawDataView(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, int number) {
+    static constexpr int kKinds[5] = {0, 9, 8, 1, 3};
+    if (number < 1 || number > 4)
+        return;
+    dc.BeginCommand();
+    ClearClient(dc, objects);
+    Layout(objects, dc, doc, kKinds[number]);
+    const Cfram& layout = objects.layout;
+    auto& detail = objects.detailCharts;
+    if (number == 3)
+        detail[0].plotWidth = layout.detail1Rect.Width();
+    if (number == 4) {
+        detail[0].plotWidth = layout.detail1Rect.Width();
+        detail[1].plotWidth = layout.detail2Rect.Width();
+    }
+    DrawResult(dc, objects, doc);
+    if (number == 3 || number == 4) {
+        detail[0].plotRect = layout.detail1Rect;
+        detail[0].signal = 2;
+        detail[0].labelStyle = 1;
+    }
+    if (number == 4) {
+        detail[1].plotRect = layout.detail2Rect;
+        detail[1].signal = 1;
+        detail[1].labelStyle = 2;
+    }
+    DrawReadoutBar(dc, objects);
+    auto& cursors = objects.cursorLines;
+    if (number != 4) {
+        cursors[0].lineRect = layout.resultRect;
+        if (number != 2) {
+            cursors[1].lineRect = layout.detail1Rect;
+            cursors[2].lineRect = layout.detail2Rect;
+        }
+        for (Cmoveline& line : cursors) {
+            line.newPosition = -1;
+            line.Forget();
+        }
+    }
+}
+
+void ResetAfterOpen(DisplayObjects& objects) {
+    struct Digits {
+        int count, decimals;
+    };
+    static constexpr Digits kDigits[4] = {{7, 1}, {12, 7}, {12, 7}, {6, 2}};
+    for (std::size_t i = 0; i < objects.labels.size(); ++i) {
+        CLABEL& label = objects.labels[i];
+        label.bitmapId = 314;
+        label.glyphWidth = 13;
+        label.glyphHeight = 19;
+        label.gap = 2;
+        label.extraWidth = 0;
+        label.digitCount = static_cast<std::int16_t>(kDigits[i].count);
+        label.decimals = static_cast<std::int16_t>(kDigits[i].decimals);
+    }
+    for (Cmoveline& line : objects.cursorLines) {
+        line.newPosition = -1;
+        line.Forget();
+    }
+    objects.cursorLines[1].lineColour = Rgb(0, 255, 0);
+    objects.cursorLines[2].lineColour = Rgb(0, 255, 0);
+}
+
+} // namespace screens

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "view/DisplayObjects.h"
+#include "view/SpectrumWindow.h"
+
+#include <string>
+#include <vector>
+
+class Canvas;
+class CVorlixDoc;
+
+// The screens of the view, each drawn at once into the canvas from the document. Plain
+// functions of what they draw, so that tests and benchmarks run them without a window.
+namespace screens {
+
+// The signal modes: 1 load, 2 geophone, 13 load with the filtered load, 24 geophone with the
+// filtered geophone. The whole client area from the first page, without cycle markers.
+void DrawSignalMode(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, int mode);
+// A page of the mode on the figure as laid out, markers included for modes 13 and 24.
+// Returns false, drawing nothing, for a page outside the figure's pages.
+bool DrawSignalPage(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, int mode, int page);
+
+// The power spectrum of the window of the raw load (mode 5) or geophone (mode 6) signal.
+// Returns false with *error set, drawing nothing, when it cannot be computed.
+bool DrawSpectrum(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, int mode,
+                  SpectrumWindow window, std::string* error);
+
+// The result redraw: the per-cycle results and their smoothed curve in the layout's result
+// rectangle; the whole client area is cleared first on the result view (layout kind 2).
+void DrawResult(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc);
+void DrawResultView(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc);
+
+// Temperature, level and speed along the GPS track.
+void DrawOther(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc);
+
+// Data views 1 to 4: the result chart, the readout bar and the cursor lines of the view.
+void DrawDataView(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, int number);
+// The four readouts with their titles, placed for the current layout kind.
+void DrawReadoutBar(Canvas& dc, DisplayObjects& objects);
+
+// The readout settings and cursor colours every open gives.
+void ResetAfterOpen(DisplayObjects& objects);
+
+// Clears the client area; the cursor lines drop the pixels they saved from it.
+void ClearClient(Canvas& dc, DisplayObjects& objects);
+
+} // namespace screens

@@ -1,0 +1,243 @@
+#include "app/CAboutDlg.h"
+#include "app/CMainFrame.h"
+#include "app/CVorlixApp.h"
+#include "app/MessageFilter.h"
+#include "app/ProgressDialogSink.h"
+#include "app/RecentFileList.h"
+#include "app/ToolbarIcons.h"
+#include "document/CVorlixDoc.h"
+#include "support/TempDir.h"
+#include "view/CVorlixView.h"
+
+#include <QAction>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QProgressDialog>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+#include <QtTest>
+
+#include <memory>
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+
+private:
+    TempDir work_;
+    std::unique_ptr<CVorlixDoc> doc_;
+
+    std::unique_ptr<CMainFrame> MakeFrame() {
+        return std::make_unique<CMainFrame>(*doc_, QString::fromStdString(work_.Path()));
+    }
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        CVorlixApp::SetIdentity();
+        InstallMessageFilter();
+        doc_ = std::make_unique<CVorlixDoc>(work_.Path());
+    }
+    void init() { QSettings().clear(); }
+    void cleanupTestCase() { QSettings().clear(); }
+
+    void toolbarFollowsTheCommandTable_data() {
+        QTest::addColumn<int>("entry"); // 1-based, as the buttons are counted
+        QTest::addColumn<QKeySequence>("shortcut");
+        QTest::newRow("options") << 1 << QKeySequence();
+        QTest::newRow("open") << 2 << QKeySequence(Qt::CTRL | Qt::Key_O);
+        QTest::newRow("load signal") << 3 << QKeySequence();
+        QTest::newRow("geophone spectrum") << 6 << QKeySequence();
+        QTest::newRow("previous page") << 9 << QKeySequence(Qt::Key_PageUp);
+        QTest::newRow("next page") << 10 << QKeySequence(Qt::Key_PageDown);
+        QTest::newRow("previous segment") << 14 << QKeySequence(Qt::CTRL | Qt::Key_PageUp);
+        QTest::newRow("next segment") << 15 << QKeySequence(Qt::CTRL | Qt::Key_PageDown);
+        QTest::newRow("text export") << 17 << QKeySequence(Qt::CTRL | Qt::Key_E);
+        QTest::newRow("exit") << 21 << QKeySequence(Qt::CTRL | Qt::Key_Q);
+    }
+    void toolbarFollowsTheCommandTable() {
+        QFETCH(int, entry);
+        QFETCH(QKeySequence, shortcut);
+        const auto frame = MakeFrame();
+        const QList<QAction*> all = frame->ToolBar()->actions();
+        QList<QAction*> buttons;
+        QList<int> separatorsAfter; // entries a separator follows
+        for (QAction* action : all) {
+            if (action->isSeparator())
+                separatorsAfter << buttons.size();
+            else
+                buttons << action;
+        }
+        QCOMPARE(buttons.size(), 21);
+        QCOMPARE(separatorsAfter, QList<int>({3, 6}));
+
+        const ViewCommandInfo& info = kViewCommands[entry - 1];
+        QAction* action = buttons[entry - 1];
+        QCOMPARE(action->data().toInt(), info.id);
+        QCOMPARE(action->text(), QString::fromLatin1(info.text));
+        QCOMPARE(action->toolTip(), QString::fromLatin1(info.text));
+        QCOMPARE(frame->ToolBar()->widgetForAction(action)->accessibleName(),
+                 QString::fromLatin1(info.text));
+        QCOMPARE(action->shortcut(), shortcut);
+    }
+
+    void everyButtonHasA57By32Picture() {
+        const auto frame = MakeFrame();
+        QCOMPARE(frame->ToolBar()->iconSize(), QSize(57, 32));
+        for (QAction* action : frame->ToolBar()->actions()) {
+            if (action->isSeparator())
+                continue;
+            QVERIFY2(!action->toolTip().isEmpty(), qPrintable(action->text()));
+            QVERIFY2(!frame->ToolBar()->widgetForAction(action)->accessibleName().isEmpty(),
+                     qPrintable(action->text()));
+            const QImage picture = action->icon().pixmap(QSize(57, 32), 1.0).toImage();
+            QCOMPARE(picture.size(), QSize(57, 32));
+            // something is drawn, and not over the whole button
+            int drawn = 0;
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x)
+                    drawn += qAlpha(picture.pixel(x, y)) > 128;
+            QVERIFY2(drawn > 57 * 32 / 10 && drawn < 57 * 32, qPrintable(action->text()));
+        }
+    }
+
+    void recentFilesKeepTheLastFourNewestFirst_data() {
+        QTest::addColumn<QStringList>("opened"); // in the order they were opened
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("one") << QStringList{"/d/a.KVT"} << QStringList{"/d/a.KVT"};
+        QTest::newRow("newest first")
+            << QStringList{"/d/a.KVT", "/d/b.KVT"} << QStringList{"/d/b.KVT", "/d/a.KVT"};
+        QTest::newRow("five keep four")
+            << QStringList{"/d/a.KVT", "/d/b.KVT", "/d/c.KVT", "/d/d.KVT", "/d/e.KVT"}
+            << QStringList{"/d/e.KVT", "/d/d.KVT", "/d/c.KVT", "/d/b.KVT"};
+        QTest::newRow("reopened moves to the front, once")
+            << QStringList{"/d/a.KVT", "/d/b.KVT", "/d/c.KVT", "/d/a.KVT"}
+            << QStringList{"/d/a.KVT", "/d/c.KVT", "/d/b.KVT"};
+        QTest::newRow("same file spelt twice")
+            << QStringList{"/d/a.KVT", "/d/x/../a.KVT"} << QStringList{"/d/a.KVT"};
+    }
+    void recentFilesKeepTheLastFourNewestFirst() {
+        QFETCH(QStringList, opened);
+        QFETCH(QStringList, expected);
+        {
+            const auto frame = MakeFrame();
+            for (const QString& path : opened)
+                frame->FileOpened(path);
+            QCOMPARE(frame->RecentFiles(), expected);
+            QStringList menu;
+            for (QAction* action : frame->RecentFilesMenu()->actions())
+                menu << action->data().toString();
+            QCOMPARE(menu, expected);
+        }
+        // and the next run finds them again
+        RecentFileList next;
+        next.Load();
+        QCOMPARE(next.Files(), expected);
+    }
+
+    void recentFileThatHasGoneLeavesTheList() {
+        const auto frame = MakeFrame();
+        const QString gone = QString::fromStdString(work_.File("gone.KVT"));
+        frame->FileOpened(gone);
+        frame->OpenRecentFile(gone);
+        QVERIFY(frame->RecentFiles().isEmpty());
+        QVERIFY(frame->statusBar()->currentMessage().contains(QLatin1String("gone.KVT")));
+    }
+
+    void dropAcceptsRawFilesInAnyCase_data() {
+        QTest::addColumn<QList<QUrl>>("urls");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("upper") << QList<QUrl>{QUrl::fromLocalFile("/d/a.KVT")} << "/d/a.KVT";
+        QTest::newRow("lower") << QList<QUrl>{QUrl::fromLocalFile("/d/a.kvt")} << "/d/a.kvt";
+        QTest::newRow("mixed") << QList<QUrl>{QUrl::fromLocalFile("/d/a.Kvt")} << "/d/a.Kvt";
+        QTest::newRow("first raw file of several")
+            << QList<QUrl>{QUrl::fromLocalFile("/d/a.GPS"), QUrl::fromLocalFile("/d/b.KVT")}
+            << "/d/b.KVT";
+        QTest::newRow("other kind") << QList<QUrl>{QUrl::fromLocalFile("/d/a.txt")} << "";
+        QTest::newRow("not a local file")
+            << QList<QUrl>{QUrl(QStringLiteral("https://example.org/a.KVT"))} << "";
+    }
+    void dropAcceptsRawFilesInAnyCase() {
+        QFETCH(QList<QUrl>, urls);
+        QFETCH(QString, expected);
+        QMimeData data;
+        data.setUrls(urls);
+        QCOMPARE(CMainFrame::RawFileOfDrop(&data), expected);
+    }
+
+    void failedPictureWriteSavesNothingAndSaysSo() {
+        const auto frame = MakeFrame();
+        frame->View()->SetClientSize(QSize(320, 200));
+        const QString target = QString::fromStdString(work_.File("no-such-folder/shot.png"));
+        QVERIFY(!frame->SavePicture(target));
+        QVERIFY(!QFileInfo::exists(target));
+        QVERIFY(
+            frame->statusBar()->currentMessage().startsWith(QLatin1String("Picture not saved")));
+
+        const QString written = QString::fromStdString(work_.File("shot.png"));
+        QVERIFY(frame->SavePicture(written));
+        QCOMPARE(QImage(written).size(), QSize(320, 200));
+        QCOMPARE(QDir(QString::fromStdString(work_.Path())).entryList(QDir::Files),
+                 QStringList{"shot.png"});
+    }
+
+    void windowComesBackWhereItWasLeft() {
+        {
+            const auto first = MakeFrame();
+            first->ShowWithSavedGeometry(); // first run: maximised
+            QVERIFY(first->isMaximized());
+            first->showNormal();
+            first->setGeometry(120, 80, 900, 640);
+            QVERIFY(QTest::qWaitForWindowExposed(first.get()));
+            first->RequestExit();
+        }
+        const auto second = MakeFrame();
+        second->ShowWithSavedGeometry();
+        QVERIFY(!second->isMaximized());
+        QCOMPARE(second->geometry().size(), QSize(900, 640));
+    }
+
+    void progressStopsOnceCancelled() {
+        const auto frame = MakeFrame();
+        {
+            const std::unique_ptr<ProgressSink> progress =
+                frame->StartProgress(QStringLiteral("Exporting"));
+            QVERIFY(progress->Step(1, 4));
+            auto* dialog = frame->findChild<QProgressDialog*>();
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+            QCOMPARE(dialog->value(), ProgressDialogSink::kSteps / 4);
+            dialog->cancel();
+            QVERIFY(!progress->Step(2, 4));
+        }
+        QVERIFY(!frame->findChild<QProgressDialog*>()); // gone with the command
+        // counts beyond int still give a bar position
+        QCOMPARE(ProgressDialogSink::BarValue(3'000'000'000LL, 6'000'000'000LL),
+                 ProgressDialogSink::kSteps / 2);
+        QCOMPARE(ProgressDialogSink::BarValue(5, 0), 0);
+    }
+
+    void aboutBoxShowsNameAndVersion() {
+        CAboutDlg about;
+        QCOMPARE(about.windowTitle(), QStringLiteral("About Vorlix"));
+        QStringList texts;
+        bool hasIcon = false;
+        for (QLabel* label : about.findChildren<QLabel*>()) {
+            texts << label->text();
+            hasIcon = hasIcon || !label->pixmap().isNull();
+        }
+        QVERIFY(texts.contains(QStringLiteral("Vorlix, Version 1.0")));
+        QVERIFY(hasIcon);
+        auto* buttons = about.findChild<QDialogButtonBox*>();
+        QVERIFY(buttons && buttons->button(QDialogButtonBox::Ok));
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "MainFrameTest.moc"

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "document/CVorlixDoc.h"
+#include "support/SynthFixture.h"
+#include "view/CVorlixView.h"
+#include "view/ViewHost.h"
+
+#include <QStringList>
+
+#include <memory>
+
+// A host that answers the view's dialogs from a script and records what it was told.
+class FakeHost : public ViewHost {
+public:
+    QStringList filesToChoose;    // answers of the file dialog, in order; none: cancelled
+    int cancelProgressAfter = -1; // steps before the user presses Cancel; -1: never
+    QString title;
+    QStringList statuses;
+    QStringList messages;
+    QStringList opened;
+    int optionsDialogs = 0;
+    int exitRequests = 0;
+    std::function<void(CKVTcontrol&)> editOptions;
+
+    QString ChooseRawFile(const QString&) override {
+        return filesToChoose.isEmpty() ? QString() : filesToChoose.takeFirst();
+    }
+    void SetWindowTitle(const QString& t) override { title = t; }
+    void ShowStatus(const QString& message) override { statuses << message; }
+    void ShowMessage(const QString& message) override { messages << message; }
+    void EditOptions(CKVTcontrol& options, QString*) override {
+        ++optionsDialogs;
+        if (editOptions)
+            editOptions(options);
+    }
+    std::unique_ptr<ProgressSink> StartProgress(const QString&) override {
+        struct Sink : ProgressSink {
+            int left;
+            explicit Sink(int n) : left(n) {}
+            bool Step(long long, long long) override { return left < 0 || left-- > 0; }
+        };
+        return std::make_unique<Sink>(cancelProgressAfter);
+    }
+    void FileOpened(const QString& path) override { opened << path; }
+    void RequestExit() override { ++exitRequests; }
+};
+
+// A view on a document of its own, sized for the tests.
+struct ViewUnderTest {
+    explicit ViewUnderTest(const std::string& workDir, QSize size = QSize(1000, 800))
+        : doc(workDir), view(doc, host) {
+        view.resize(size);
+        view.SetClientSize(size);
+    }
+    CVorlixDoc doc;
+    FakeHost host;
+    CVorlixView view;
+};
