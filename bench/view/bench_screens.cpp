@@ -7,6 +7,7 @@
 #include "view/ViewHost.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -36,7 +37,8 @@ struct ScreenFixture {
         if (!r.segmentRead || r.analysisFailed)
             throw std::runtime_error("cannot open the benchmark file: " + r.message);
         canvas.Resize(kWidth, kHeight);
-        screens::ResetAfterOpen(objects);
+        objects = std::make_unique<DisplayObjects>(*doc);
+        screens::ResetAfterOpen(*objects);
     }
     static ScreenFixture& Get() {
         static ScreenFixture fixture;
@@ -45,7 +47,7 @@ struct ScreenFixture {
     std::unique_ptr<CVorlixDoc> doc;
     RawFileLoader loader;
     Canvas canvas;
-    DisplayObjects objects;
+    std::unique_ptr<DisplayObjects> objects;
 };
 
 // 100,000 per-cycle results along 40,000 ft, with the moving average drawn over them.
@@ -71,22 +73,22 @@ void BM_ResultView100kCycles(benchmark::State& state) {
     doc.pointCount = 1000;
     FillCycles(doc, 100'000);
     for (auto _ : state)
-        screens::DrawResultView(f.canvas, f.objects, doc);
+        screens::DrawResultView(f.canvas, *f.objects, doc);
 }
 BENCHMARK(BM_ResultView100kCycles)->Unit(benchmark::kMillisecond);
 
 void BM_SignalPage(benchmark::State& state) {
     ScreenFixture& f = ScreenFixture::Get();
     for (auto _ : state)
-        screens::DrawSignalMode(f.canvas, f.objects, *f.doc, 24);
+        screens::DrawSignalMode(f.canvas, *f.objects, *f.doc, 24);
 }
 BENCHMARK(BM_SignalPage)->Unit(benchmark::kMillisecond);
 
 void BM_SignalNextPageWithMarkers(benchmark::State& state) {
     ScreenFixture& f = ScreenFixture::Get();
-    screens::DrawSignalMode(f.canvas, f.objects, *f.doc, 24);
+    screens::DrawSignalMode(f.canvas, *f.objects, *f.doc, 24);
     for (auto _ : state)
-        screens::DrawSignalPage(f.canvas, f.objects, *f.doc, 24, 1);
+        screens::DrawSignalPage(f.canvas, *f.objects, *f.doc, 24, 1);
 }
 BENCHMARK(BM_SignalNextPageWithMarkers)->Unit(benchmark::kMillisecond);
 
@@ -94,7 +96,8 @@ void BM_Spectrum(benchmark::State& state) {
     ScreenFixture& f = ScreenFixture::Get();
     std::string error;
     for (auto _ : state)
-        if (!screens::DrawSpectrum(f.canvas, f.objects, *f.doc, 6, SpectrumWindow{0, 5000}, &error))
+        if (!screens::DrawSpectrum(f.canvas, *f.objects, *f.doc, 6, SpectrumWindow{0, 5000},
+                                   &error))
             state.SkipWithError(error.c_str());
 }
 BENCHMARK(BM_Spectrum)->Unit(benchmark::kMillisecond);
@@ -102,13 +105,14 @@ BENCHMARK(BM_Spectrum)->Unit(benchmark::kMillisecond);
 void BM_Other(benchmark::State& state) {
     ScreenFixture& f = ScreenFixture::Get();
     for (auto _ : state)
-        screens::DrawOther(f.canvas, f.objects, *f.doc);
+        screens::DrawOther(f.canvas, *f.objects, *f.doc);
 }
 BENCHMARK(BM_Other)->Unit(benchmark::kMillisecond);
 
 class QuietHost : public ViewHost {
 public:
     QString ChooseRawFile(const QString&) override { return {}; }
+    QString ChooseSavePath() override { return {}; }
     void SetWindowTitle(const QString&) override {}
     void ShowStatus(const QString&) override {}
     void ShowMessage(const QString&) override {}
@@ -132,6 +136,87 @@ void BM_ResizeRedraw(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ResizeRedraw)->Unit(benchmark::kMillisecond);
+
+// The data views on the full demo-like file with its companions: pictures, GPS and GPR.
+struct DataViewFixture {
+    DataViewFixture() {
+        synth::Options options;
+        options.outBase = GeneratedFiles::Get().Dir() + "/dataviews";
+        options.groups = 12'800;
+        options.gpr = synth::Options::Gpr::Qxr;
+        std::string error;
+        if (!synth::Generate(options, nullptr, &error))
+            throw std::runtime_error("cannot generate the benchmark file: " + error);
+        doc = std::make_unique<CVorlixDoc>(GeneratedFiles::Get().Dir());
+        doc->options.showGprColormap = 1;
+        view = std::make_unique<CVorlixView>(*doc, host);
+        view->resize(kWidth, kHeight);
+        view->SetClientSize(QSize(kWidth, kHeight));
+        if (!view->OpenFile(QString::fromStdString(options.outBase + ".KVT")))
+            throw std::runtime_error("cannot open the data-view benchmark file");
+    }
+    static DataViewFixture& Get() {
+        static DataViewFixture fixture;
+        return fixture;
+    }
+    std::unique_ptr<CVorlixDoc> doc;
+    QuietHost host;
+    std::unique_ptr<CVorlixView> view;
+};
+
+void BM_DataView1WithGpr(benchmark::State& state) {
+    DataViewFixture& f = DataViewFixture::Get();
+    for (auto _ : state)
+        f.view->RunCommand(ViewCommand::DataView1);
+}
+BENCHMARK(BM_DataView1WithGpr)->Unit(benchmark::kMillisecond);
+
+// A click in the result chart: cursor, GPR window, zoom charts and the road picture.
+void BM_ClickInResultChart(benchmark::State& state) {
+    DataViewFixture& f = DataViewFixture::Get();
+    f.view->RunCommand(ViewCommand::DataView1);
+    const float first = f.doc->cycleDistance[0];
+    const float last = f.doc->cycleDistance[f.doc->cycleCount - 1];
+    int i = 0;
+    for (auto _ : state) {
+        // Far apart, so that the GPR window and the picture move every time.
+        const float d = first + (last - first) * static_cast<float>((i++ * 37) % 100) / 100.0f;
+        f.view->ClickAtDistance(d);
+    }
+}
+BENCHMARK(BM_ClickInResultChart)->Unit(benchmark::kMillisecond);
+
+void BM_MouseMoveReadouts(benchmark::State& state) {
+    DataViewFixture& f = DataViewFixture::Get();
+    f.view->RunCommand(ViewCommand::DataView3);
+    const Rect plot = f.view->Objects().resultChart.plotRect;
+    int i = 0;
+    for (auto _ : state) {
+        const QPointF at(plot.left + 1 + (i++ * 7) % (plot.Width() - 2),
+                         (plot.top + plot.bottom) / 2);
+        QMouseEvent move(QEvent::MouseMove, at, at, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(f.view.get(), &move);
+    }
+}
+BENCHMARK(BM_MouseMoveReadouts)->Unit(benchmark::kMicrosecond);
+
+void BM_PictureStep(benchmark::State& state) {
+    DataViewFixture& f = DataViewFixture::Get();
+    f.view->RunCommand(ViewCommand::DataView3);
+    CviewPicture& picture = f.view->Objects().picture;
+    Canvas canvas;
+    canvas.Resize(kWidth, kHeight);
+    bool forward = true;
+    for (auto _ : state) {
+        if (picture.current <= 0)
+            forward = true;
+        if (picture.current >= f.doc->images.count - 1)
+            forward = false;
+        const Rect& button = picture.buttonRects[forward ? 3 : 2];
+        picture.OnPictureClick(canvas, button.left + 1, button.top + 1);
+    }
+}
+BENCHMARK(BM_PictureStep)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

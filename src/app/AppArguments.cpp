@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <cmath>
+
 namespace {
 
 bool ParseSize(const QString& text, QSize* size) {
@@ -85,6 +87,17 @@ AppArguments ParseAppArguments(const QStringList& arguments) {
                                        .arg(kMaxPage)
                                        .arg(value);
             }
+        } else if (name == QLatin1String("--click-distance")) {
+            if (takeValue()) {
+                pageGiven = true;
+                bool ok = false;
+                const float distance = value.toFloat(&ok);
+                if (!ok || !std::isfinite(distance))
+                    result.error =
+                        QStringLiteral("--click-distance wants a distance in feet: %1").arg(value);
+                else
+                    result.clickDistances.append(distance);
+            }
         } else if (name == QLatin1String("-platform") || name == QLatin1String("--platform")) {
             if (takeValue())
                 result.platform = value;
@@ -101,7 +114,8 @@ AppArguments ParseAppArguments(const QStringList& arguments) {
     if (result.ScreenshotMode() && result.file.isEmpty())
         result.error = QStringLiteral("--screenshot needs the raw file to draw");
     else if (!result.ScreenshotMode() && (screenGiven || sizeGiven || pageGiven))
-        result.error = QStringLiteral("--screen, --size and --page go with --screenshot");
+        result.error =
+            QStringLiteral("--screen, --size, --page and --click-distance go with --screenshot");
     return result;
 }
 
@@ -111,9 +125,10 @@ QString AppUsage() {
         "  vorlix [--workdir DIR] [FILE.KVT]\n"
         "      opens the window, and the raw test file when one is given.\n"
         "  vorlix --screenshot OUT.png [--screen NAME] [--size WxH] [--page N]\n"
-        "         [--workdir DIR] FILE.KVT\n"
+        "         [--click-distance D]... [--workdir DIR] FILE.KVT\n"
         "      draws one screen of FILE.KVT into OUT.png without a display and exits\n"
-        "      (screen \"result\" and 1600x1000 unless given; N next-page steps).\n"
+        "      (screen \"result\" and 1600x1000 unless given; N next-page steps; each D a\n"
+        "      left click on the result chart at that distance in feet, data views only).\n"
         "  vorlix --list-screens   prints the screen names\n"
         "  vorlix --version | --help\n"
         "\n"

@@ -1,12 +1,14 @@
 #pragma once
 
+#include <QList>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 
 // The command line of `vorlix`:
 //   vorlix [--workdir DIR] [FILE.KVT]
-//   vorlix --screenshot OUT.png [--screen NAME] [--size WxH] [--page N] [--workdir DIR] FILE.KVT
+//   vorlix --screenshot OUT.png [--screen NAME] [--size WxH] [--page N] [--click-distance D]...
+//          [--workdir DIR] FILE.KVT
 // Parsed before the QApplication exists, because the screenshot mode chooses the platform.
 struct AppArguments {
     QString workDirectory;  // folder of the settings file; empty: the current folder
@@ -14,7 +16,8 @@ struct AppArguments {
     QString screenshotPath; // set: draw one screen into this PNG instead of showing the window
     QString screen = QStringLiteral("result");
     QSize size{1600, 1000};
-    int page = 0;     // next-page commands after the screen is drawn
+    int page = 0;                // next-page commands after the screen is drawn
+    QList<float> clickDistances; // left clicks on the result chart at these distances, in order
     QString platform; // -platform given for Qt, kept so that we do not choose one ourselves
     bool help = false;
     bool version = false;

@@ -239,6 +239,11 @@ QString CMainFrame::ChooseRawFile(const QString& caption) {
     return QFileDialog::getOpenFileName(this, caption, workDirectory_, kRawFileFilter);
 }
 
+QString CMainFrame::ChooseSavePath() {
+    return QFileDialog::getSaveFileName(this, QStringLiteral("Save he screen to File"),
+                                        workDirectory_, QStringLiteral("*.JPG"));
+}
+
 void CMainFrame::SetWindowTitle(const QString& title) {
     setWindowTitle(title);
 }

@@ -41,6 +41,7 @@ public:
 
     // ViewHost
     QString ChooseRawFile(const QString& caption) override;
+    QString ChooseSavePath() override;
     void SetWindowTitle(const QString& title) override;
     void ShowStatus(const QString& message) override;
     void ShowMessage(const QString& message) override;

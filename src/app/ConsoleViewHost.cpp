@@ -20,6 +20,10 @@ QString ConsoleViewHost::ChooseRawFile(const QString&) {
     return {};
 }
 
+QString ConsoleViewHost::ChooseSavePath() {
+    return {};
+}
+
 void ConsoleViewHost::SetWindowTitle(const QString& title) {
     title_ = title;
 }

@@ -10,6 +10,7 @@
 class ConsoleViewHost : public ViewHost {
 public:
     QString ChooseRawFile(const QString& caption) override;
+    QString ChooseSavePath() override;
     void SetWindowTitle(const QString& title) override;
     void ShowStatus(const QString& message) override;
     void ShowMessage(const QString& message) override;

@@ -62,6 +62,8 @@ int Run(const AppArguments& arguments) {
     view.RunCommand(*command);
     for (int page = 0; page < arguments.page; ++page)
         view.RunCommand(ViewCommand::NextPage);
+    for (float distance : arguments.clickDistances)
+        view.ClickAtDistance(distance);
     if (host.MessageCount() > 0)
         return Fail(1, QStringLiteral("the screen \"%1\" of %2 could not be drawn")
                            .arg(arguments.screen, arguments.file));

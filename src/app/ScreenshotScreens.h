@@ -10,7 +10,7 @@ struct ScreenshotScreen {
     ViewCommand command;
 };
 
-inline constexpr std::array<ScreenshotScreen, 8> kScreenshotScreens{{
+inline constexpr std::array<ScreenshotScreen, 12> kScreenshotScreens{{
     {"result", ViewCommand::ResultView},
     {"signal-load", ViewCommand::LoadSignal},
     {"signal-geo", ViewCommand::GeoSignal},
@@ -19,4 +19,8 @@ inline constexpr std::array<ScreenshotScreen, 8> kScreenshotScreens{{
     {"spectrum-load", ViewCommand::LoadSpectrum},
     {"spectrum-geo", ViewCommand::GeoSpectrum},
     {"other", ViewCommand::Other},
+    {"data1", ViewCommand::DataView1},
+    {"data2", ViewCommand::DataView2},
+    {"data3", ViewCommand::DataView3},
+    {"data4", ViewCommand::DataView4},
 }};

@@ -64,8 +64,19 @@ void CLABEL::ShowValue(Canvas& dc, double value) {
             glyph = GlyphStrip::kMinusCell;
         else
             continue; // nothing to paint it with: the cell keeps what it shows
+        if (shown[i] == c)
+            continue; // painted already: a mouse move repaints only what changed
         PaintGlyph(dc, i, glyph);
         shown[i] = c;
     }
     lastValue = value;
+}
+
+void CLABEL::ShowBlank(Canvas& dc) {
+    const int cells = std::min(CellCount(), static_cast<int>(shown.size()));
+    for (int i = 0; i < cells; ++i)
+        if (shown[i] != ' ') {
+            PaintGlyph(dc, i, GlyphStrip::kBlankCell);
+            shown[i] = ' ';
+        }
 }

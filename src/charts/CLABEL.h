@@ -22,6 +22,8 @@ public:
     // Paints the rightmost digitCount characters of value in a 12-character field with
     // `decimals` decimals. A value wider than the field, or more than 12 cells, shows nothing.
     void ShowValue(Canvas& dc, double value);
+    // Blanks every cell (a value that cannot be told).
+    void ShowBlank(Canvas& dc);
 
     static constexpr int kFieldWidth = 12;
     static constexpr int kMaxCells = 15;

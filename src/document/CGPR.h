@@ -1,10 +1,11 @@
 #pragma once
 
-#include <string>
+#include "document/Cgprdata.h"
 
-// GPR scans and their colour map (".DAT"). Only the path is kept until the GPR view is built.
+// The GPR companion file (".DAT") of the open test. Its colour map and cursor line are drawing
+// objects and live with the view.
 class CGPR {
 public:
     virtual ~CGPR() = default;
-    std::string path;
+    Cgprdata gprData;
 };

@@ -54,15 +54,27 @@ LoadResult RawFileLoader::OpenNewFile(CVorlixDoc& doc, const std::string& path) 
     doc.rawPath = path;
     const CompanionNames names = DeriveCompanionNames(path);
     doc.images.imgPath = FindCompanionFile(names.img);
-    doc.gpr.path = FindCompanionFile(names.dat);
+    doc.gpr.gprData.path = FindCompanionFile(names.dat);
     doc.rdoPath = names.rdo;
     doc.txtPath = names.txt;
     doc.options.currentSegment = 0;
     doc.gps.gpsPath = FindCompanionFile(names.gps);
     doc.gps.ReadGpsFile();
     doc.gps.ComputeRanges();
+
+    std::string notes = doc.images.ReadImageIndex(doc.options.videoOffset);
+    if (doc.options.showGprColormap != 0) {
+        std::string gprNote;
+        doc.gpr.gprData.ReadFile(&gprNote);
+        if (!gprNote.empty())
+            notes += (notes.empty() ? "" : " ") + gprNote;
+    } else {
+        doc.gpr.gprData.Clear();
+    }
     doc.options.reloadRequested = false;
-    return ReadAndAnalyse(doc, file, 0);
+    LoadResult read = ReadAndAnalyse(doc, file, 0);
+    read.companionNote = notes;
+    return read;
 }
 
 LoadResult RawFileLoader::ReloadCurrentFile(CVorlixDoc& doc) {

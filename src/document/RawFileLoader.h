@@ -15,6 +15,9 @@ struct LoadResult {
     bool analysisFailed = false; // the segment was read but the analysis stopped
     std::string message;         // why nothing was read, or the analysis error
     std::string title;           // the window title of the read
+    // What was refused or cut of the companion files of a new file (road pictures, GPR scans);
+    // the raw file is used all the same.
+    std::string companionNote;
 };
 
 // The open operation: validates a raw test file, reads its companion files when it is new,

@@ -8,6 +8,11 @@
 #include "view/Screens.h"
 #include "view/ViewHost.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
 
@@ -37,8 +42,11 @@ struct ProgressBridge {
 } // namespace
 
 CVorlixView::CVorlixView(CVorlixDoc& doc, ViewHost& host, QWidget* parent)
-    : QWidget(parent), doc_(doc), host_(host) {
+    : QWidget(parent), doc_(doc), host_(host), objects_(doc), link_(objects_, doc),
+      mouse_(objects_, doc, link_) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    ConnectPicture();
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(200, 150);
     canvas_.Resize(std::max(width(), 1), std::max(height(), 1), devicePixelRatioF());
@@ -51,6 +59,11 @@ bool CVorlixView::HasData() const {
 }
 
 void CVorlixView::RunCommand(ViewCommand command) {
+    // Any command ends a play of the road pictures first.
+    if (objects_.picture.IsPlaying()) {
+        objects_.picture.StopPlay(canvas_);
+        Present();
+    }
     switch (command) {
     case ViewCommand::Options:
         Options();
@@ -178,7 +191,7 @@ bool CVorlixView::AfterLoad(const LoadResult& result) {
         host_.ShowMessage(FromStd(result.message));
         return false;
     }
-    host_.ShowStatus(QString());
+    host_.ShowStatus(FromStd(result.companionNote));
     return true;
 }
 
@@ -355,4 +368,73 @@ void CVorlixView::paintEvent(QPaintEvent*) {
 void CVorlixView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     SetClientSize(event->size());
+}
+
+// The picture viewer's buttons and play move the linked charts through the link, and talk to
+// the window through the host.
+void CVorlixView::ConnectPicture() {
+    CviewPicture& picture = objects_.picture;
+    picture.onPictureShown = [this](int distance, bool forwards) {
+        link_.PictureShown(canvas_, distance, forwards);
+    };
+    picture.onFrame = [this] { Present(); };
+    picture.chooseSavePath = [this] { return host_.ChooseSavePath(); };
+    picture.showStatus = [this](const QString& message) { host_.ShowStatus(message); };
+    picture.setTitle = [this](const QString& title) { host_.SetWindowTitle(title); };
+}
+
+void CVorlixView::ClickAtDistance(float distance) {
+    if (!mouse_.Active())
+        return;
+    const Rect& plot = objects_.resultChart.plotRect;
+    mouse_.LeftDown(canvas_, objects_.resultChart.ValueToX(distance), (plot.top + plot.bottom) / 2);
+    Present();
+}
+
+void CVorlixView::mousePressEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    // During a play only a click on the picture counts: it stops the play.
+    if (objects_.picture.IsPlaying() && !objects_.picture.viewRect.Contains(p.x(), p.y()))
+        return;
+    if (event->button() == Qt::LeftButton && mouse_.Active()) {
+        mouse_.LeftDown(canvas_, p.x(), p.y());
+        Present();
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void CVorlixView::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    mouse_.Move(canvas_, p.x(), p.y(), event->modifiers().testFlag(Qt::ShiftModifier));
+    if (mouse_.Active())
+        Present();
+    QWidget::mouseMoveEvent(event);
+}
+
+void CVorlixView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        const QPoint p = event->position().toPoint();
+        mouse_.LeftUp(canvas_, p.x(), p.y());
+        Present();
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void CVorlixView::keyPressEvent(QKeyEvent* event) {
+    if (objects_.picture.IsPlaying()) {
+        objects_.picture.OnKeyDuringPlay(event->key());
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+// The "Edit" menu of the view: copying puts the screen on the clipboard; there is nothing to
+// cut or paste.
+void CVorlixView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Cu&t\tCtrl+X"))->setEnabled(false);
+    QAction* copy = menu.addAction(QStringLiteral("&Copy\tCtrl+C"));
+    menu.addAction(QStringLiteral("&Paste\tCtrl+V"))->setEnabled(false);
+    if (menu.exec(event->globalPos()) == copy)
+        QApplication::clipboard()->setImage(canvas_.Image());
 }

@@ -2,7 +2,9 @@
 
 #include "charts/Canvas.h"
 #include "document/RawFileLoader.h"
+#include "view/DataViewMouse.h"
 #include "view/DisplayObjects.h"
+#include "view/DistanceLink.h"
 #include "view/SpectrumWindow.h"
 #include "view/ViewCommand.h"
 
@@ -33,6 +35,8 @@ public:
     bool OpenFile(const QString& path);
     // Sizes the backing image without waiting for a resize event (offscreen pictures).
     void SetClientSize(const QSize& size);
+    // The path of a left click on the result chart at the column of a distance in feet.
+    void ClickAtDistance(float distance);
 
     const QImage& Picture() const { return canvas_.Image(); }
     bool HasData() const;
@@ -40,10 +44,17 @@ public:
     int DisplayMode() const { return displayMode_; }
     SpectrumWindow CurrentSpectrumWindow() const { return spectrumWindow_; }
     const DisplayObjects& Objects() const { return objects_; }
+    DisplayObjects& Objects() { return objects_; }
+    int DataView() const { return dataView_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void Options();
@@ -64,12 +75,15 @@ private:
     void ConversionExport();
     void Redraw();
     void Present();
+    void ConnectPicture();
 
     CVorlixDoc& doc_;
     ViewHost& host_;
     RawFileLoader loader_;
     Canvas canvas_;
     DisplayObjects objects_;
+    DistanceLink link_;
+    DataViewMouse mouse_;
     SpectrumWindow spectrumWindow_;
     int displayMode_ = 0;
     int dataView_ = 0;

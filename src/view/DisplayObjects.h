@@ -1,21 +1,33 @@
 #pragma once
 
 #include "charts/CLABEL.h"
+#include "charts/Ccolormap.h"
 #include "charts/CdetailChart.h"
 #include "charts/Cfram.h"
 #include "charts/CkelDMIfigure.h"
 #include "charts/CkelGeneralChart.h"
 #include "charts/Cmoveline.h"
+#include "charts/Csmalldetailchart.h"
+#include "images/CviewPicture.h"
 
 #include <array>
 
+class CVorlixDoc;
+
 // The drawing objects of the window, alive from start-up to exit: the frame layout, the
-// detail charts, readouts and cursor lines the screens place, and the view's own charts.
+// detail and zoom charts, readouts and cursor lines the screens place, the picture viewer,
+// the GPR colour map, and the view's own charts.
 struct DisplayObjects {
+    explicit DisplayObjects(CVorlixDoc& doc);
+
     Cfram layout;
     std::array<CdetailChart, 2> detailCharts;
+    std::array<Csmalldetailchart, 2> smallDetailCharts;
     std::array<CLABEL, 4> labels; // "DMI", "Lat.", "Lot.", "Value"
     std::array<Cmoveline, 3> cursorLines;
+    CviewPicture picture;
+    Ccolormap colourMap;
+    Cmoveline gprCursor;
 
     CkelGeneralChart resultChart;
     CkelDMIfigure signalFigure;
@@ -23,4 +35,8 @@ struct DisplayObjects {
     CkelGeneralChart temperatureChart;
     CkelGeneralChart elevationChart;
     CkelGeneralChart speedChart;
+
+    // Every cursor line whose rectangle meets `area` drops the pixels it saved there: what
+    // lies beneath it is about to be drawn again.
+    void ForgetCursorsIn(const Rect& area);
 };

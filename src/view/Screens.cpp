@@ -47,6 +47,7 @@ void ClearClient(Canvas& dc, DisplayObjects& objects) {
     dc.FillSolidRect(dc.ClientRect(), kWhite);
     for (Cmoveline& line : objects.cursorLines)
         line.Forget();
+    objects.gprCursor.Forget();
 }
 
 void DrawSignalMode(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, int mode) {
@@ -279,7 +280,7 @@ void DrawReadoutBar(Canvas& dc, DisplayObjects& objects) {
         label.Prepare(dc);
 }
 
-void DrawDataView(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, int number) {
+void DrawDataView(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, int number) {
     static constexpr int kKinds[5] = {0, 9, 8, 1, 3};
     if (number < 1 || number > 4)
         return;
@@ -288,6 +289,7 @@ void DrawDataView(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, in
     Layout(objects, dc, doc, kKinds[number]);
     const Cfram& layout = objects.layout;
     auto& detail = objects.detailCharts;
+    auto& zoom = objects.smallDetailCharts;
     if (number == 3)
         detail[0].plotWidth = layout.detail1Rect.Width();
     if (number == 4) {
@@ -295,17 +297,40 @@ void DrawDataView(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, in
         detail[1].plotWidth = layout.detail2Rect.Width();
     }
     DrawResult(dc, objects, doc);
-    if (number == 3 || number == 4) {
+
+    CviewPicture& picture = objects.picture;
+    picture.viewRect = layout.pictureRect;
+    picture.bandRect = {layout.pictureRect.left, layout.pictureRect.top, layout.pictureRect.right,
+                        layout.pictureRect.top + layout.pictureRect.Height() / 4};
+    picture.current = 0;
+    picture.GoToDistance(200, dc);
+    picture.DrawButtons(dc);
+
+    switch (number) {
+    case 1:
+        zoom[1].plotRect = layout.detail1Rect;
+        zoom[0].plotRect = layout.detail2Rect;
+        zoom[0].span = 100.0f;
+        break;
+    case 3:
         detail[0].plotRect = layout.detail1Rect;
         detail[0].signal = 2;
         detail[0].labelStyle = 1;
-    }
-    if (number == 4) {
+        zoom[1].plotRect = layout.detail2Rect;
+        break;
+    case 4:
+        detail[0].plotRect = layout.detail1Rect;
+        detail[0].signal = 2;
+        detail[0].labelStyle = 1;
         detail[1].plotRect = layout.detail2Rect;
         detail[1].signal = 1;
         detail[1].labelStyle = 2;
+        break;
+    default:
+        break;
     }
     DrawReadoutBar(dc, objects);
+
     auto& cursors = objects.cursorLines;
     if (number != 4) {
         cursors[0].lineRect = layout.resultRect;
@@ -317,6 +342,18 @@ void DrawDataView(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, in
             line.newPosition = -1;
             line.Forget();
         }
+    }
+    if ((number == 1 || number == 2) && doc.options.showGprColormap != 0) {
+        Ccolormap& map = objects.colourMap;
+        Cgprdata& data = doc.gpr.gprData;
+        map.imageRect = layout.gprRect;
+        data.absolute = false;
+        map.GoToDistance(data, 0, 11);
+        map.Draw(dc, data);
+        map.colourBar.DrawBar(dc);
+        objects.gprCursor.lineRect = layout.gprRect;
+        objects.gprCursor.newPosition = -1;
+        objects.gprCursor.Forget();
     }
 }
 

@@ -33,8 +33,9 @@ void DrawResultView(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc);
 // Temperature, level and speed along the GPS track.
 void DrawOther(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc);
 
-// Data views 1 to 4: the result chart, the readout bar and the cursor lines of the view.
-void DrawDataView(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, int number);
+// Data views 1 to 4: the result chart, the road picture, the zoom or detail charts' places,
+// the readout bar, the cursor lines and, with the GPR display on, the GPR image (views 1, 2).
+void DrawDataView(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, int number);
 // The four readouts with their titles, placed for the current layout kind.
 void DrawReadoutBar(Canvas& dc, DisplayObjects& objects);
 

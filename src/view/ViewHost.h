@@ -20,6 +20,8 @@ public:
     virtual ~ViewHost() = default;
     // The open-file dialog for raw test files; an empty path when cancelled.
     virtual QString ChooseRawFile(const QString& caption) = 0;
+    // The save dialog of a road picture ("*.JPG"); an empty path when cancelled.
+    virtual QString ChooseSavePath() = 0;
     virtual void SetWindowTitle(const QString& title) = 0;
     virtual void ShowStatus(const QString& message) = 0;
     // A message box, for the errors that have one (an analysis error).

@@ -14,6 +14,7 @@ class FakeHost : public ViewHost {
 public:
     QStringList filesToChoose;    // answers of the file dialog, in order; none: cancelled
     int cancelProgressAfter = -1; // steps before the user presses Cancel; -1: never
+    QString savePath;             // answer of the picture's save dialog
     QString title;
     QStringList statuses;
     QStringList messages;
@@ -25,6 +26,7 @@ public:
     QString ChooseRawFile(const QString&) override {
         return filesToChoose.isEmpty() ? QString() : filesToChoose.takeFirst();
     }
+    QString ChooseSavePath() override { return savePath; }
     void SetWindowTitle(const QString& t) override { title = t; }
     void ShowStatus(const QString& message) override { statuses << message; }
     void ShowMessage(const QString& message) override { messages << message; }

@@ -44,11 +44,11 @@ void PrintCompanions(const CVorlixDoc& doc) {
     else
         std::printf("  GPS track: %s (%d track points, %d temperature points)\n",
                     doc.gps.gpsPath.c_str(), doc.gps.trackCount, doc.gps.temperatureCount);
-    long long scans = GprScanCountOfFile(doc.gpr.path);
+    long long scans = GprScanCountOfFile(doc.gpr.gprData.path);
     if (scans < 0)
-        std::printf("  GPR scans: %s (missing)\n", doc.gpr.path.c_str());
+        std::printf("  GPR scans: %s (missing)\n", doc.gpr.gprData.path.c_str());
     else
-        std::printf("  GPR scans: %s (%lld scans)\n", doc.gpr.path.c_str(), scans);
+        std::printf("  GPR scans: %s (%lld scans)\n", doc.gpr.gprData.path.c_str(), scans);
 }
 
 } // namespace

@@ -1,0 +1,37 @@
+#pragma once
+
+class Canvas;
+class CVorlixDoc;
+struct DisplayObjects;
+
+// The one place where a distance picked on the road moves the linked charts: cursor 1 on the
+// result chart, the GPR window and its cursor, the detail and zoom charts of the screen and
+// the road picture. No chart reaches into another; they are all moved from here.
+class DistanceLink {
+public:
+    DistanceLink(DisplayObjects& objects, CVorlixDoc& doc) : objects_(objects), doc_(doc) {}
+
+    // A click in the result rectangle at column x: the distance under it (-100 beside the
+    // plot) moves cursor 1 to x and everything else to the distance.
+    void PickInResultChart(Canvas& dc, int x, int y);
+    // The same for a distance in feet, at the result chart's column of that distance.
+    void PickDistance(Canvas& dc, float distance);
+    // A picture shown by the viewer's buttons or play: cursor 1 follows, and while playing
+    // the GPR window too (mode 10 forwards, centred; 11 backwards, starting at it).
+    void PictureShown(Canvas& dc, int distance, bool forwards);
+    // Cursor 1 to the column of a distance on the result chart.
+    void MoveResultCursor(Canvas& dc, float distance);
+    // The GPR cursor to the column of a distance (whole feet), re-centring the GPR window
+    // first when the distance lies near or beyond its edges.
+    void FollowGpr(Canvas& dc, int distance, int mode);
+
+    bool GprShown() const;
+    float ResultDistanceAt(int x, int y) const; // -100 beside the result chart's plot
+
+private:
+    void Pick(Canvas& dc, float distance, int x);
+    void RecentreCharts(Canvas& dc, float distance);
+
+    DisplayObjects& objects_;
+    CVorlixDoc& doc_;
+};
