@@ -51,17 +51,6 @@ std::string FindCompanionFile(const std::string& derivedPath) {
     return (derived.parent_path() / found).string();
 }
 
-int ImageCountOfFile(const std::string& imgPath) {
-    std::FILE* f = std::fopen(imgPath.c_str(), "rb");
-    if (!f)
-        return -1;
-    constexpr long kCountOffset = 244;
-    unsigned char field[4];
-    bool ok = std::fseek(f, kCountOffset, SEEK_SET) == 0 && std::fread(field, 1, 4, f) == 4;
-    std::fclose(f);
-    return ok ? byteorder::LoadLE<std::int32_t>(field) : -1;
-}
-
 long long GprScanCountOfFile(const std::string& datPath) {
     std::error_code ec;
     auto size = fs::file_size(datPath, ec);

@@ -16,7 +16,5 @@ CompanionNames DeriveCompanionNames(const std::string& rawPath);
 // the derived name when neither exists.
 std::string FindCompanionFile(const std::string& derivedPath);
 
-// Pictures recorded in a road-image file's header; -1 when the file is missing or short.
-int ImageCountOfFile(const std::string& imgPath);
 // Scans in a GPR file (its 2048-byte blocks less the header block); -1 when it is missing.
 long long GprScanCountOfFile(const std::string& datPath);

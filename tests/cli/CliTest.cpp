@@ -57,7 +57,12 @@ TEST_F(CliTest, InfoShowsTheFileAndItsCompanions) {
               std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("\"Load\""), std::string::npos);
-    EXPECT_NE(run.out.find("(8 pictures)"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("  road images: " + files.img + " (8 pictures, "), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("  GPR scans: " + files.dat + " (QXR-GPR, "), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find(" scans of 1024 samples, "), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("refused"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("track points"), std::string::npos);
 }
 

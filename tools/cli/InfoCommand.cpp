@@ -6,6 +6,7 @@
 #include "document/RawFileLoader.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -32,23 +33,44 @@ void PrintSegments(const RawFile& file, int segmentGroups) {
     }
 }
 
-void PrintCompanions(const CVorlixDoc& doc) {
+const char* GprKindName(int kind) {
+    return kind == 2 ? "QXR-GPR" : kind == 1 ? "PULSE07" : "unknown";
+}
+
+// The companion files as the window reads them: what is usable and what was refused.
+void PrintCompanions(CVorlixDoc& doc) {
     std::printf("Companion files:\n");
-    int pictures = ImageCountOfFile(doc.images.imgPath);
-    if (pictures < 0)
-        std::printf("  road images: %s (missing)\n", doc.images.imgPath.c_str());
+    Czipimg& images = doc.images;
+    const std::string imageNote = images.ReadImageIndex(doc.options.videoOffset);
+    if (!std::filesystem::exists(images.imgPath))
+        std::printf("  road images: %s (missing)\n", images.imgPath.c_str());
+    else if (images.count > 0)
+        std::printf("  road images: %s (%d pictures, %d to %d ft)\n", images.imgPath.c_str(),
+                    images.count, images.distance.front(), images.distance[images.count - 1]);
     else
-        std::printf("  road images: %s (%d pictures)\n", doc.images.imgPath.c_str(), pictures);
+        std::printf("  road images: %s (no picture)\n", images.imgPath.c_str());
+    if (!imageNote.empty())
+        std::printf("    refused: %s\n", imageNote.c_str());
+
     if (doc.gps.trackCount == 0 && doc.gps.temperatureCount == 0)
         std::printf("  GPS track: %s (no points)\n", doc.gps.gpsPath.c_str());
     else
         std::printf("  GPS track: %s (%d track points, %d temperature points)\n",
                     doc.gps.gpsPath.c_str(), doc.gps.trackCount, doc.gps.temperatureCount);
-    long long scans = GprScanCountOfFile(doc.gpr.gprData.path);
-    if (scans < 0)
-        std::printf("  GPR scans: %s (missing)\n", doc.gpr.gprData.path.c_str());
+
+    Cgprdata& gpr = doc.gpr.gprData;
+    std::string gprNote;
+    if (!std::filesystem::exists(gpr.path)) {
+        std::printf("  GPR scans: %s (missing)\n", gpr.path.c_str());
+        return;
+    }
+    if (gpr.ReadFile(&gprNote) == 0)
+        std::printf("  GPR scans: %s (%s, %d scans of %d samples, %d marks)\n", gpr.path.c_str(),
+                    GprKindName(gpr.fileKind), gpr.scanCount, gpr.samplesPerScan, gpr.markCount);
     else
-        std::printf("  GPR scans: %s (%lld scans)\n", doc.gpr.gprData.path.c_str(), scans);
+        std::printf("  GPR scans: %s (not usable)\n", gpr.path.c_str());
+    if (!gprNote.empty())
+        std::printf("    refused: %s\n", gprNote.c_str());
 }
 
 } // namespace
