@@ -186,42 +186,32 @@ void DrawOther(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc) {
     const int temperatures = std::clamp(gps.temperatureCount, 0, CNMEA::kTemperatureCapacity);
     std::vector<float> xs, ys;
 
-    CkelGeneralChart& temperature = objects.temperatureChart;
-    temperature.yAxis.maxValue = gps.temperatureMax;
-    temperature.yAxis.minValue = gps.temperatureMin;
-    temperature.xAxis.maxValue = gps.distanceEnd;
-    temperature.xAxis.minValue = gps.distanceStart;
-    temperature.title = QString();
-    temperature.xTitle = QString();
-    temperature.yTitle = QStringLiteral("Pavement Surface Temperature in F");
+    // One chart of a GPS series along the track's distance span.
+    auto chart = [&](CkelGeneralChart& c, const Rect& rect, float minimum, float maximum,
+                     const char* title, const char* xTitle, const char* yTitle) {
+        c.yAxis.maxValue = maximum;
+        c.yAxis.minValue = minimum;
+        c.xAxis.maxValue = gps.distanceEnd;
+        c.xAxis.minValue = gps.distanceStart;
+        c.title = QString::fromLatin1(title);
+        c.xTitle = QString::fromLatin1(xTitle);
+        c.yTitle = QString::fromLatin1(yTitle);
+        DrawSeriesChart(dc, c, rect, xs, ys);
+    };
+    const Cfram& layout = objects.layout;
     CopySeries(
         gps.temperatures.data(), temperatures,
         [](const TemperaturePoint& p) { return p.temperature; }, xs, ys);
-    DrawSeriesChart(dc, temperature, objects.layout.temperatureRect, xs, ys);
-
-    CkelGeneralChart& level = objects.elevationChart;
-    level.yAxis.maxValue = gps.levelMax;
-    level.yAxis.minValue = gps.levelMin;
-    level.xAxis.maxValue = gps.distanceEnd;
-    level.xAxis.minValue = gps.distanceStart;
-    level.title = QStringLiteral("KVT test track Level chart");
-    level.xTitle = QString();
-    level.yTitle = QStringLiteral("Elevation above sea level");
+    chart(objects.temperatureChart, layout.temperatureRect, gps.temperatureMin, gps.temperatureMax,
+          "", "", "Pavement Surface Temperature in F");
     CopySeries(
         gps.track.data(), tracks, [](const TrackPoint& p) { return p.level; }, xs, ys);
-    DrawSeriesChart(dc, level, objects.layout.levelRect, xs, ys);
-
-    CkelGeneralChart& speed = objects.speedChart;
-    speed.yAxis.maxValue = gps.speedMax;
-    speed.yAxis.minValue = gps.speedMin;
-    speed.xAxis.maxValue = gps.distanceEnd;
-    speed.xAxis.minValue = gps.distanceStart;
-    speed.title = QStringLiteral("KVT Running speed chart");
-    speed.xTitle = QStringLiteral("DMI");
-    speed.yTitle = QStringLiteral("MPH");
+    chart(objects.elevationChart, layout.levelRect, gps.levelMin, gps.levelMax,
+          "KVT test track Level chart", "", "Elevation above sea level");
     CopySeries(
         gps.track.data(), tracks, [](const TrackPoint& p) { return p.speed; }, xs, ys);
-    DrawSeriesChart(dc, speed, objects.layout.speedRect, xs, ys);
+    chart(objects.speedChart, layout.speedRect, gps.speedMin, gps.speedMax,
+          "KVT Running speed chart", "DMI", "MPH");
 }
 
 void DrawReadoutBar(Canvas& dc, DisplayObjects& objects) {
