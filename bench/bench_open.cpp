@@ -71,4 +71,18 @@ void BM_OpenAndAnalyseSegment(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenAndAnalyseSegment)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same in a new document each time, as a process that starts, opens and exits: the first
+// touch of the document's large arrays (25.6 MB of signals) is part of the cost.
+void BM_OpenInNewDocument(benchmark::State& state) {
+    OpenFixture& f = OpenFixture::Get();
+    for (auto _ : state) {
+        auto doc = std::make_unique<CVorlixDoc>(GeneratedFiles::Get().Dir());
+        RawFileLoader loader;
+        LoadResult r = loader.OpenNewFile(*doc, f.raw);
+        if (!r.segmentRead || r.analysisFailed)
+            state.SkipWithError(r.message.c_str());
+    }
+}
+BENCHMARK(BM_OpenInNewDocument)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 } // namespace

@@ -1,15 +1,17 @@
 #pragma once
 
+#include "document/ZeroedPages.h"
+
 #include <cstddef>
-#include <cstdlib>
 #include <memory>
 #include <new>
 
 // Fixed-capacity array allocated once, zero-filled by the system. The pages are committed only
-// when touched, so a large record costs memory only for what a file actually fills.
+// when touched, so a large record costs memory only for what a file actually fills; large
+// arrays sit on 2 MB boundaries and ask for huge pages, which fault in far faster.
 template <typename T, std::size_t Capacity> class FixedArray {
 public:
-    FixedArray() : data_(static_cast<T*>(std::calloc(Capacity, sizeof(T)))) {
+    FixedArray() : data_(static_cast<T*>(zeroedpages::Allocate(Capacity * sizeof(T)))) {
         if (!data_)
             throw std::bad_alloc();
     }
@@ -25,8 +27,8 @@ public:
     T* end() { return data_.get() + Capacity; }
 
 private:
-    struct FreeDeleter {
-        void operator()(T* p) const { std::free(p); }
+    struct Release {
+        void operator()(T* p) const { zeroedpages::Free(p, Capacity * sizeof(T)); }
     };
-    std::unique_ptr<T, FreeDeleter> data_;
+    std::unique_ptr<T, Release> data_;
 };
