@@ -15,8 +15,9 @@
 
 // The two exports on generated files: the conversion of one full segment (12,800 groups of
 // five channels, 40 MB in, 115 MB out) from a file in the page cache, and the result export
-// of a file of three segments (12,800 + 12,800 + 4,400 groups), which runs the whole analysis
-// chain on every segment and once more on the segment shown before.
+// of a file of three segments (12,800 + 12,800 + 4,400 groups) as the window runs it, which
+// runs the whole analysis chain on every segment, `j` segments at a time, and once more on
+// the segment shown before.
 
 namespace {
 
@@ -52,7 +53,8 @@ void BM_ExportThreeSegments(benchmark::State& state) {
     const std::string rdo = files.Dir() + "/three.RDO";
     std::int64_t results = 0;
     for (auto _ : state) {
-        const ExportStatus status = ExportResults(*doc, loader, txt, rdo);
+        const ExportStatus status = ExportResults(
+            *doc, loader, txt, rdo, ExportOptions{.jobs = static_cast<int>(state.range(0))});
         if (!status.ok)
             state.SkipWithError(status.message.c_str());
         results = status.resultCount;
@@ -61,6 +63,11 @@ void BM_ExportThreeSegments(benchmark::State& state) {
     state.counters["segments_per_s"] =
         benchmark::Counter(3.0, benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_ExportThreeSegments)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ExportThreeSegments)
+    ->ArgName("j")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace

@@ -1,10 +1,13 @@
 #include "analysis/DeflectionAnalysis.h"
 
 #include "analysis/AnalysisLibrary.h"
-#include "analysis/CNiScalarVector.h"
+#include "analysis/ButterworthDesign.h"
 #include "analysis/CycleFinders.h"
+#include "analysis/SosFilter.h"
+#include "analysis/SosPairCascade.h"
 #include "document/CVorlixDoc.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -22,12 +25,6 @@ constexpr int kCapacity = static_cast<int>(kCycleCapacity);
 
 int CycleLength(float sampleRate, double divisor) {
     return static_cast<int>(static_cast<double>(sampleRate) / divisor + 0.5);
-}
-
-void StoreFiltered(float* filtered, const double* v, int n) {
-    for (int i = 0; i < n; ++i)
-        filtered[i] = static_cast<float>(v[i]);
-    RepairStartup(filtered, v, n);
 }
 
 } // namespace
@@ -50,16 +47,27 @@ void FilterSignals(CVorlixDoc& doc, FilterWorkspace& workspace) {
     const int n = doc.pointCount;
     if (n < 2)
         return;
-    CNiScalarVector<double>& geo = workspace.geo;
-    CNiScalarVector<double>& load = workspace.load;
-    geo.Assign(doc.geoSignal.data(), n);
-    load.Assign(doc.loadSignal.data(), n);
-    const double* g = geo.Data();
-    const double* l = load.Data();
-    BandPassPair(geo, load, kFilterSampleRate, doc.options.bandpassLow, doc.options.bandpassHigh,
-                 kBandPassOrder);
-    StoreFiltered(doc.geoFiltered.data(), g, n);
-    StoreFiltered(doc.loadFiltered.data(), l, n);
+    SosFilter filter;
+    CheckCode(DesignButterworthBandPass(kBandPassOrder, kFilterSampleRate, doc.options.bandpassLow,
+                                        doc.options.bandpassHigh, filter));
+    SosPairCascade cascade(filter);
+    // The repair decides on the double output, so the samples it can look at are filtered
+    // into double and narrowed here; the rest goes float to float.
+    const int head = std::min(n, kRepairReach);
+    std::vector<double>& geo = workspace.geoHead;
+    std::vector<double>& load = workspace.loadHead;
+    geo.assign(doc.geoSignal.data(), doc.geoSignal.data() + head);
+    load.assign(doc.loadSignal.data(), doc.loadSignal.data() + head);
+    cascade.Filter(geo.data(), load.data(), geo.data(), load.data(), head);
+    for (int i = 0; i < head; ++i) {
+        doc.geoFiltered[i] = static_cast<float>(geo[i]);
+        doc.loadFiltered[i] = static_cast<float>(load[i]);
+    }
+    cascade.Filter(doc.geoSignal.data() + head, doc.loadSignal.data() + head,
+                   doc.geoFiltered.data() + head, doc.loadFiltered.data() + head,
+                   static_cast<std::size_t>(n - head));
+    RepairStartup(doc.geoFiltered.data(), geo.data(), n);
+    RepairStartup(doc.loadFiltered.data(), load.data(), n);
 }
 
 int DetectLoadCycles(CVorlixDoc& doc) {

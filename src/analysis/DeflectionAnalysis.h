@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/CNiScalarVector.h"
+#include <vector>
 
 class CVorlixDoc;
 
@@ -13,11 +13,14 @@ inline constexpr int kBandPassOrder = 9;
 inline constexpr int kRepairSearchStart = 1500;
 inline constexpr int kRepairSearchLimit = 32'767;
 
-// The double-precision signals handed to the band-pass, kept from segment to segment so that
-// their storage is allocated once.
+// The start-up repair reads the filter's double output up to this sample (exclusive).
+inline constexpr int kRepairReach = kRepairSearchLimit + 3;
+
+// The filter's double output over the first kRepairReach samples, which the start-up repair
+// compares, kept from segment to segment so that its storage is allocated once.
 struct FilterWorkspace {
-    CNiScalarVector<double> geo;
-    CNiScalarVector<double> load;
+    std::vector<double> geoHead;
+    std::vector<double> loadHead;
 };
 
 // Band-passes geoSignal into geoFiltered and loadSignal into loadFiltered (one design, both
@@ -26,8 +29,9 @@ struct FilterWorkspace {
 void FilterSignals(CVorlixDoc& doc, FilterWorkspace& workspace);
 
 // Mirrors the start-up transient: finds the first local maximum at distance 2 from sample 1500
-// (v is the filter's double output) and copies the samples after it over those before it.
-// Returns the peak index, or -1 when there is none or the mirror would not fit.
+// (v is the filter's double output, read below min(n, kRepairReach) only) and copies the
+// samples after it over those before it. Returns the peak index, or -1 when there is none or
+// the mirror would not fit.
 int RepairStartup(float* filtered, const double* v, int n);
 
 // Load cycles into loadTroughIndex/loadPeakIndex; returns the number of stored index pairs

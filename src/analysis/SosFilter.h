@@ -24,6 +24,6 @@ public:
 //   y = b0 x + s0;  s0 = (b1 x - a1 y) + s1;  s1 = b2 x - a2 y.
 void ApplySos(const SosFilter& filter, double* x, std::size_t n);
 
-// Filters two signals of n samples each with the same filter. The result of each signal is
-// bit-identical to ApplySos on it; the two are simply run side by side.
+// Filters two signals of n samples each in place with the same filter (SosPairCascade on the
+// fastest path). The result of each signal is bit-identical to ApplySos on it.
 void ApplySosPair(const SosFilter& filter, double* x, double* y, std::size_t n);

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFont>
 
+#include <clocale>
 #include <cstdio>
 
 namespace {
@@ -59,6 +60,9 @@ int main(int argc, char** argv) {
 
     InstallMessageFilter();
     QApplication application(argc, argv);
+    // Qt takes the locale from the environment; numbers in files, titles and charts are
+    // always written with a decimal point.
+    std::setlocale(LC_NUMERIC, "C");
     CVorlixApp::SetIdentity();
     QFont::insertSubstitution(QStringLiteral("Arial Black"), QStringLiteral("Liberation Sans"));
 

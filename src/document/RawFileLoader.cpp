@@ -14,6 +14,18 @@ int SegmentGroups(const CKVTcontrol& options) {
     return std::clamp(options.segmentGroups, 1, kMaxSegmentGroups);
 }
 
+// The file's channel table and segment count into the document, `segment` (kept inside the
+// table) as its current segment, and the window title; returns the segment.
+int TakeTables(CVorlixDoc& doc, const RawFile& file, int segment, LoadResult* result) {
+    const int segmentCount = static_cast<int>(file.Segments().size());
+    segment = std::clamp(segment, 0, segmentCount - 1);
+    doc.channels = file.Channels();
+    doc.options.segmentCount = segmentCount;
+    doc.options.currentSegment = segment;
+    result->title = rawfile::WindowTitle(file.GroupCount(), segment + 1);
+    return segment;
+}
+
 } // namespace
 
 bool RawFileLoader::Validate(const RawFile& file, const CVorlixDoc& doc, std::string* error) const {
@@ -44,7 +56,8 @@ bool RawFileLoader::Validate(const RawFile& file, const CVorlixDoc& doc, std::st
     return true;
 }
 
-LoadResult RawFileLoader::OpenNewFile(CVorlixDoc& doc, const std::string& path) {
+LoadResult RawFileLoader::OpenNewFile(CVorlixDoc& doc, const std::string& path,
+                                      const OpenOptions& options) {
     LoadResult result;
     RawFile file;
     if (!file.Open(path, SegmentGroups(doc.options), &result.message) ||
@@ -72,6 +85,16 @@ LoadResult RawFileLoader::OpenNewFile(CVorlixDoc& doc, const std::string& path) 
         doc.gpr.gprData.Clear();
     }
     doc.options.reloadRequested = false;
+    if (!options.readFirstSegment) {
+        result.fileOpened = true;
+        result.companionNote = notes;
+        TakeTables(doc, file, 0, &result);
+        // Whatever the document held came from another file.
+        doc.pointCount = doc.groupCount = 0;
+        doc.cycleCount = doc.resultCount = 0;
+        doc.loadCycleCount = doc.geoCycleCount = 0;
+        return result;
+    }
     LoadResult read = ReadAndAnalyse(doc, file, 0);
     read.companionNote = notes;
     return read;
@@ -93,17 +116,11 @@ LoadResult RawFileLoader::ReloadCurrentFile(CVorlixDoc& doc) {
 
 LoadResult RawFileLoader::ReadAndAnalyse(CVorlixDoc& doc, const RawFile& file, int segment) {
     LoadResult result;
-    const auto& segments = file.Segments();
-    const int segmentCount = static_cast<int>(segments.size());
-    segment = std::clamp(segment, 0, segmentCount - 1);
-    const rawfile::SegmentRange range = segments[static_cast<std::size_t>(segment)];
+    result.fileOpened = true;
+    segment = TakeTables(doc, file, segment, &result);
+    const rawfile::SegmentRange range = file.Segments()[static_cast<std::size_t>(segment)];
     const int groups = static_cast<int>(
         std::min<std::int64_t>(range.end - range.first, SegmentGroups(doc.options)));
-
-    doc.channels = file.Channels();
-    doc.options.segmentCount = segmentCount;
-    doc.options.currentSegment = segment;
-    result.title = rawfile::WindowTitle(file.GroupCount(), segment + 1);
 
     if (!decoder_.Decode(doc, file, range.first, groups, &result.message)) {
         // A file that shrank under us: nothing of it is shown.

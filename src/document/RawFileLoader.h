@@ -11,6 +11,7 @@ class CVorlixDoc;
 class RawFile;
 
 struct LoadResult {
+    bool fileOpened = false;     // the file was validated and is the document's file now
     bool segmentRead = false;    // the document holds a newly read segment
     bool analysisFailed = false; // the segment was read but the analysis stopped
     std::string message;         // why nothing was read, or the analysis error
@@ -18,6 +19,14 @@ struct LoadResult {
     // What was refused or cut of the companion files of a new file (road pictures, GPR scans);
     // the raw file is used all the same.
     std::string companionNote;
+};
+
+// What opening a new file reads besides its tables and companion files.
+struct OpenOptions {
+    // Decode and analyse segment 0, as the window shows it. Off, the document takes the file,
+    // its channel table, segment count and companions, but holds no segment (its counts are
+    // 0), for a caller that reads the segments it needs itself, like the command-line export.
+    bool readFirstSegment = true;
 };
 
 // The open operation: validates a raw test file, reads its companion files when it is new,
@@ -28,8 +37,9 @@ class RawFileLoader {
 public:
     RawFileLoader() = default;
 
-    // A newly chosen file: companion files, then segment 0.
-    LoadResult OpenNewFile(CVorlixDoc& doc, const std::string& path);
+    // A newly chosen file: companion files, then segment 0 (unless options say otherwise).
+    LoadResult OpenNewFile(CVorlixDoc& doc, const std::string& path,
+                           const OpenOptions& options = {});
     // The loaded file again (another segment, or changed options): segment
     // options.currentSegment, companion files untouched.
     LoadResult ReloadCurrentFile(CVorlixDoc& doc);

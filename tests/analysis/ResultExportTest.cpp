@@ -3,16 +3,20 @@
 #include "document/CVorlixDoc.h"
 #include "document/RawFileLoader.h"
 #include "support/RawFileBuilder.h"
+#include "support/SynthFixture.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <numbers>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -231,10 +235,13 @@ TEST_F(ResultExportTest, InvalidBandFailsInTheFirstSegmentWithTheLibrarysMessage
     EXPECT_TRUE(status.finalLoad.analysisFailed);
 }
 
+// Segments read one after another, so the file changes between the first and the second.
+constexpr ExportOptions kOneJob{.jobs = 1};
+
 TEST_F(ResultExportTest, FileCutShortDuringTheExportFailsWithTheLoadersMessage) {
     OpenAtSegmentOne();
     const ExportStatus status =
-        ExportResults(*doc, loader, txtPath, rdoPath, [&](long long done, long long) {
+        ExportResults(*doc, loader, txtPath, rdoPath, kOneJob, [&](long long done, long long) {
             if (done == 1)
                 std::filesystem::resize_file(rawPath, 5000);
         });
@@ -252,7 +259,7 @@ TEST_F(ResultExportTest, FileCutShortDuringTheExportFailsWithTheLoadersMessage) 
 TEST_F(ResultExportTest, FileShrinkingDuringTheExportIsNotExportedAsAnotherSegment) {
     OpenAtSegmentOne();
     const ExportStatus status =
-        ExportResults(*doc, loader, txtPath, rdoPath, [&](long long done, long long) {
+        ExportResults(*doc, loader, txtPath, rdoPath, kOneJob, [&](long long done, long long) {
             if (done == 1)
                 std::filesystem::resize_file(rawPath, 8000 + 2600 * 200);
         });
@@ -332,6 +339,195 @@ TEST_F(ResultExportTest, ExportMatchesTheResultsOfEachSegmentReadOnItsOwn) {
     EXPECT_EQ(std::filesystem::file_size(rdoPath),
               expectedCount == 0 ? 0u : 400u + 8u * static_cast<std::uintmax_t>(expectedCount));
     ExpectSettingsRestored();
+}
+
+// The command-line tool opens without reading a segment and skips the final re-read: each
+// segment is read once, and the files are those of the window's export.
+TEST_F(ResultExportTest, OpenWithoutReadingThenExportReadsEachSegmentOnceForTheSameFiles) {
+    OpenAtSegmentOne();
+    ASSERT_TRUE(ExportResults(*doc, loader, txtPath, rdoPath).ok);
+
+    auto cliDoc = std::make_unique<CVorlixDoc>(dir.Path());
+    cliDoc->options = doc->options;
+    cliDoc->resultCount = 7; // left from an earlier file: must not count as this file's
+    RawFileLoader cliLoader;
+    const LoadResult opened =
+        cliLoader.OpenNewFile(*cliDoc, rawPath, OpenOptions{.readFirstSegment = false});
+    ASSERT_TRUE(opened.fileOpened) << opened.message;
+    EXPECT_FALSE(opened.segmentRead);
+    EXPECT_EQ(opened.title, "Raw data file has 115000 point and 460 group. Current read segment "
+                            "is:1");
+    EXPECT_EQ(cliDoc->options.segmentCount, 3);
+    EXPECT_EQ(cliDoc->options.currentSegment, 0);
+    EXPECT_EQ(cliDoc->pointCount, 0);
+    EXPECT_EQ(cliDoc->resultCount, 0);
+    EXPECT_EQ(cliDoc->txtPath, dir.File("run.TXT"));
+
+    std::vector<int> reads;
+    const ExportStatus status = ExportResultsWith(
+        *cliDoc,
+        [&](CVorlixDoc& d) {
+            reads.push_back(d.options.currentSegment);
+            return cliLoader.ReloadCurrentFile(d);
+        },
+        {}, dir.File("cli.TXT"), dir.File("cli.RDO"), ExportOptions{.reloadShownSegment = false});
+    ASSERT_TRUE(status.ok) << status.message;
+    EXPECT_EQ(reads, (std::vector<int>{0, 1, 2}));
+    EXPECT_FALSE(status.finalReloadRun);
+    EXPECT_EQ(ReadText(dir.File("cli.TXT")), ReadText(txtPath));
+    EXPECT_EQ(ReadText(dir.File("cli.RDO")), ReadText(rdoPath));
+}
+
+TEST(ResultExportJobs, RequestedOrOnePerCoreAtMostOnePerSegment) {
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const struct {
+        int requested, segments, expected;
+    } cases[] = {{1, 6, 1}, {2, 6, 2}, {8, 5, 5},      {3, 1, 1},
+                 {2, 0, 1}, {0, 1, 1}, {0, 64, cores}, {-4, 64, cores}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ExportJobs(c.requested, c.segments), c.expected)
+            << c.requested << " jobs, " << c.segments << " segments";
+}
+
+// A generated road of 4,500 groups read in segments of 1,000: five segments, the last one
+// short (500 groups), opened as the command-line tool opens it.
+class ParallelExportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        synth::Options options = SmallSynthOptions();
+        options.groups = 4'500;
+        options.pictures = 0;
+        options.gpr = synth::Options::Gpr::None;
+        files = GenerateSynthFiles(dir, options);
+        ASSERT_TRUE(files.ok) << files.error;
+        doc = std::make_unique<CVorlixDoc>(dir.Path());
+        doc->options.segmentGroups = 1'000;
+        const LoadResult opened =
+            loader.OpenNewFile(*doc, files.kvt, OpenOptions{.readFirstSegment = false});
+        ASSERT_TRUE(opened.fileOpened) << opened.message;
+        ASSERT_EQ(doc->options.segmentCount, 5);
+    }
+
+    std::string Txt(const std::string& name) const { return dir.File(name + ".TXT"); }
+    std::string Rdo(const std::string& name) const { return dir.File(name + ".RDO"); }
+
+    ExportStatus Export(int jobs, const std::string& name) {
+        return ExportResults(*doc, loader, Txt(name), Rdo(name),
+                             ExportOptions{.jobs = jobs, .reloadShownSegment = false});
+    }
+
+    // A reader on a loader of its own (or the fixture's) that fails where `fail` says.
+    SegmentReader Reader(RawFileLoader* own, std::function<LoadResult(int)> fail) {
+        return [own, fail](CVorlixDoc& d) {
+            LoadResult r = fail(d.options.currentSegment);
+            return r.message.empty() ? own->ReloadCurrentFile(d) : r;
+        };
+    }
+    SegmentReaderFactory Readers(std::function<LoadResult(int)> fail) {
+        return [this, fail] {
+            workerLoaders.push_back(std::make_unique<RawFileLoader>());
+            return Reader(workerLoaders.back().get(), fail);
+        };
+    }
+
+    TempDir dir;
+    SynthFiles files;
+    std::unique_ptr<CVorlixDoc> doc;
+    RawFileLoader loader;
+    std::vector<std::unique_ptr<RawFileLoader>> workerLoaders;
+};
+
+TEST_F(ParallelExportTest, SegmentsAnalysedAtOnceGiveTheFilesOfTheSerialExportByteForByte) {
+    const ExportStatus serial = Export(1, "serial");
+    ASSERT_TRUE(serial.ok) << serial.message;
+    EXPECT_EQ(serial.jobs, 1);
+    const std::string text = ReadText(Txt("serial"));
+    const std::string binary = ReadText(Rdo("serial"));
+    ASSERT_GT(serial.resultCount, 3000); // results in every segment, about one per foot
+    ASSERT_EQ(binary.size(), 400u + 8u * static_cast<std::size_t>(serial.resultCount));
+    // The short last segment (from group 4,000 on) is exported too.
+    doc->options.currentSegment = 4;
+    ASSERT_TRUE(loader.ReloadCurrentFile(*doc).segmentRead);
+    EXPECT_GT(byteorder::LoadLE<float>(binary.data() + binary.size() - 8), doc->groupDistance[0]);
+
+    for (int jobs : {2, 3, 5}) {
+        const std::string name = "jobs" + std::to_string(jobs);
+        const ExportStatus status = Export(jobs, name);
+        ASSERT_TRUE(status.ok) << status.message;
+        EXPECT_EQ(status.jobs, jobs);
+        EXPECT_EQ(status.segmentCount, 5);
+        EXPECT_EQ(status.resultCount, serial.resultCount);
+        EXPECT_TRUE(ReadText(Txt(name)) == text) << jobs << " jobs";
+        EXPECT_TRUE(ReadText(Rdo(name)) == binary) << jobs << " jobs";
+    }
+    EXPECT_EQ(doc->options.smoothMethod, 0);
+    EXPECT_FALSE(doc->batchExportRunning);
+    EXPECT_FALSE(dir.HasTemporaryFiles());
+}
+
+// Segment 3 fails late and segment 4 early: the export reports the first one in segment order,
+// as the serial export would, and replaces nothing.
+TEST_F(ParallelExportTest, FirstFailingSegmentInOrderStopsTheExportWithItsMessage) {
+    WriteText(Txt("out"), "old text");
+    auto fail = [](int segment) {
+        LoadResult r;
+        if (segment == 2) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            r.segmentRead = true;
+            r.analysisFailed = true;
+            r.message = "Math Exception: Invalid band specification.";
+        } else if (segment == 3) {
+            r.message = "disk gone";
+        }
+        return r;
+    };
+    const ExportStatus status =
+        ExportResultsWith(*doc, Reader(&loader, fail), Readers(fail), Txt("out"), Rdo("out"),
+                          ExportOptions{.jobs = 2, .reloadShownSegment = false});
+    EXPECT_FALSE(status.ok);
+    EXPECT_EQ(status.jobs, 2);
+    EXPECT_EQ(status.message,
+              "Segment 3 of 5: analysis failed: Math Exception: Invalid band specification.");
+    EXPECT_EQ(status.resultCount, 0);
+    EXPECT_EQ(ReadText(Txt("out")), "old text");
+    EXPECT_FALSE(std::filesystem::exists(Rdo("out")));
+    EXPECT_FALSE(dir.HasTemporaryFiles());
+    EXPECT_EQ(doc->options.smoothMethod, 0);
+    EXPECT_FALSE(doc->batchExportRunning);
+}
+
+// The window's progress dialog is asked from its own thread only, and a cancel stops the
+// workers and leaves the files of an earlier export in place.
+TEST_F(ParallelExportTest, CancelStopsTheWorkersAndReplacesNothing) {
+    WriteText(Txt("out"), "earlier export");
+    WriteText(Rdo("out"), "earlier binary");
+    doc->options.currentSegment = 3;
+    const std::thread::id caller = std::this_thread::get_id();
+    std::atomic<int> otherThreadCalls = 0;
+    std::vector<long long> progress;
+    const ExportStatus status = ExportResults(
+        *doc, loader, Txt("out"), Rdo("out"), ExportOptions{.jobs = 2},
+        [&](long long done, long long) {
+            otherThreadCalls += std::this_thread::get_id() != caller;
+            progress.push_back(done);
+        },
+        [&] {
+            otherThreadCalls += std::this_thread::get_id() != caller;
+            return progress.size() >= 3; // 0, then two segments written
+        });
+    EXPECT_FALSE(status.ok);
+    EXPECT_EQ(status.message, kCancelledMessage);
+    EXPECT_EQ(progress, (std::vector<long long>{0, 1, 2}));
+    EXPECT_EQ(otherThreadCalls, 0);
+    EXPECT_EQ(ReadText(Txt("out")), "earlier export");
+    EXPECT_EQ(ReadText(Rdo("out")), "earlier binary");
+    EXPECT_FALSE(dir.HasTemporaryFiles());
+    // The segment shown before is read again with the user's settings, as in the window.
+    EXPECT_TRUE(status.finalReloadRun);
+    EXPECT_TRUE(status.finalLoad.segmentRead);
+    EXPECT_EQ(doc->options.currentSegment, 3);
+    EXPECT_EQ(doc->options.smoothMethod, 0);
+    EXPECT_FALSE(doc->batchExportRunning);
 }
 
 } // namespace

@@ -110,4 +110,75 @@ TEST_F(CliTest, BadInputIsReportedOnStderrWithANonZeroExit) {
     EXPECT_NE(unset.err.find("calibration factor"), std::string::npos) << unset.err;
 }
 
+std::string ReadFile(const std::string& path) {
+    std::string bytes;
+    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+        char buffer[65536];
+        std::size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+            bytes.append(buffer, got);
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+// Several raw files, one of them missing and one with the name of an earlier one: each of the
+// others is done as if alone, the failures are named on stderr and the exit status is 1.
+TEST_F(CliTest, SeveralFilesAreDoneAsIfAloneAndEachFailureIsReported) {
+    synth::Options options = SmallSynthOptions();
+    options.seed = 2;
+    const SynthFiles other = GenerateSynthFiles(dir, options, "other");
+    ASSERT_TRUE(other.ok) << other.error;
+    const std::string sameName = dir.File("copy");
+    std::filesystem::create_directory(sameName);
+    std::filesystem::copy_file(files.kvt, sameName + "/road.KVT");
+    const std::string missing = dir.File("missing.KVT");
+    const std::string alone = dir.File("alone"), all = dir.File("all");
+    std::filesystem::create_directory(alone);
+    std::filesystem::create_directory(all);
+    for (const std::string& kvt : {files.kvt, other.kvt}) {
+        ASSERT_EQ(RunCli("export " + kvt + " --out-dir " + alone + workdir, dir).exitCode, 0);
+        ASSERT_EQ(RunCli("convert " + kvt + " --out-dir " + alone + workdir, dir).exitCode, 0);
+    }
+
+    for (const std::string command : {"export -j 2", "convert"}) {
+        const CliRun run = RunCli(command + " " + files.kvt + " " + missing + " " + other.kvt +
+                                      " " + sameName + "/road.KVT --out-dir " + all + workdir,
+                                  dir);
+        EXPECT_EQ(run.exitCode, 1) << command;
+        EXPECT_NE(run.err.find("vorlix-cli: " + missing + ": "), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("Cannot open"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("vorlix-cli: " + sameName + "/road.KVT: not "), std::string::npos)
+            << run.err;
+    }
+    for (const std::string name : {"road", "other"})
+        for (const std::string ending : {".TXT", ".RDO", "_A.DAT", "_C.DAT"}) {
+            const std::string written = ReadFile(all + "/" + name + ending);
+            EXPECT_FALSE(written.empty()) << name << ending;
+            EXPECT_TRUE(written == ReadFile(alone + "/" + name + ending)) << name << ending;
+        }
+}
+
+TEST_F(CliTest, WrongJobCountsAndUnknownShortOptionsAreUsageErrors) {
+    const struct {
+        std::string arguments, message;
+    } cases[] = {
+        {"export " + files.kvt + " -j 0", "-j needs 1 or more"},
+        {"export " + files.kvt + " -j x", "-j needs a whole number"},
+        {"export " + files.kvt + " --jobs -2", "--jobs needs 1 or more"},
+        {"export " + files.kvt + " -j3x", "-j needs a whole number"},
+        {"export " + files.kvt + " -k 2", "unknown option -k"},
+        {"info " + files.kvt + " -j2", "unknown option -j"},
+        {"export", "a raw file is needed"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunCli(c.arguments + workdir, dir);
+        EXPECT_EQ(run.exitCode, 2) << c.arguments;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.arguments << "\n" << run.err;
+    }
+    const CliRun run = RunCli("export -j1 " + files.kvt + workdir, dir);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("Exported ", 0), 0u) << run.out;
+}
+
 } // namespace

@@ -5,11 +5,30 @@
 #include <cstdlib>
 
 bool CliArgs::Parse(int argc, char** argv, int first, const std::vector<std::string>& flagOptions,
-                    std::string* error) {
+                    std::string* error, const std::map<char, std::string>& shortOptions) {
     for (int i = first; i < argc; ++i) {
         std::string word = argv[i];
+        if (word.size() >= 2 && word[0] == '-' && word[1] != '-') {
+            const auto alias = shortOptions.find(word[1]);
+            if (alias == shortOptions.end()) {
+                *error = "unknown option " + word.substr(0, 2);
+                return false;
+            }
+            spellings_[alias->second] = word.substr(0, 2);
+            if (word.size() > 2) {
+                options_[alias->second] = word.substr(2);
+                continue;
+            }
+            if (i + 1 >= argc) {
+                *error = "option " + word + " needs a value";
+                return false;
+            }
+            options_[alias->second] = argv[++i];
+            continue;
+        }
         if (word.size() > 2 && word.compare(0, 2, "--") == 0) {
             std::string name = word.substr(2);
+            spellings_[name] = word;
             if (std::find(flagOptions.begin(), flagOptions.end(), name) != flagOptions.end()) {
                 options_[name] = "";
                 continue;
@@ -33,10 +52,15 @@ std::optional<std::string> CliArgs::Value(const std::string& name) const {
     return it->second;
 }
 
+std::string CliArgs::Spelling(const std::string& name) const {
+    auto it = spellings_.find(name);
+    return it == spellings_.end() ? "--" + name : it->second;
+}
+
 bool CliArgs::OnlyKnown(const std::vector<std::string>& known, std::string* error) const {
     for (const auto& [name, value] : options_) {
         if (name != "workdir" && std::find(known.begin(), known.end(), name) == known.end()) {
-            *error = "unknown option --" + name;
+            *error = "unknown option " + Spelling(name);
             return false;
         }
     }
@@ -55,7 +79,7 @@ bool CliArgs::IntValue(const std::string& name, int fallback, int* value,
     long parsed = std::strtol(text->c_str(), &end, 10);
     if (text->empty() || *end != '\0' || errno != 0 || parsed < -2147483647L ||
         parsed > 2147483647L) {
-        *error = "--" + name + " needs a whole number, not \"" + *text + "\"";
+        *error = Spelling(name) + " needs a whole number, not \"" + *text + "\"";
         return false;
     }
     *value = static_cast<int>(parsed);

@@ -5,16 +5,20 @@
 #include <string>
 #include <vector>
 
-// Command-line words: positional arguments and "--name value" or "--flag" options.
+// Command-line words: positional arguments, "--name value" or "--flag" options, and short
+// options "-x value" or "-xvalue" that stand for a long name.
 class CliArgs {
 public:
-    // flagOptions take no value; every other "--name" takes the next word.
+    // flagOptions take no value; every other "--name" takes the next word. shortOptions maps
+    // a letter to the long name it stands for; any other "-x" word is refused.
     bool Parse(int argc, char** argv, int first, const std::vector<std::string>& flagOptions,
-               std::string* error);
+               std::string* error, const std::map<char, std::string>& shortOptions = {});
 
     const std::vector<std::string>& Positional() const { return positional_; }
     bool Has(const std::string& name) const { return options_.count(name) > 0; }
     std::optional<std::string> Value(const std::string& name) const;
+    // The option as it was written ("-j" or "--jobs"), for messages.
+    std::string Spelling(const std::string& name) const;
     // Checks that every option given is one of `known`.
     bool OnlyKnown(const std::vector<std::string>& known, std::string* error) const;
     // An integer option; false with a message when it is not a whole number.
@@ -28,4 +32,5 @@ public:
 private:
     std::vector<std::string> positional_;
     std::map<std::string, std::string> options_;
+    std::map<std::string, std::string> spellings_;
 };

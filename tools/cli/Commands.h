@@ -3,6 +3,7 @@
 #include "CliArgs.h"
 
 // Each command returns the process exit code: 0 done, 1 a file could not be used, 2 bad usage.
+// export and convert take several raw files, each done as if alone: 1 when any of them failed.
 int RunInfo(const CliArgs& args);
 int RunExport(const CliArgs& args);
 int RunConvert(const CliArgs& args);

@@ -50,9 +50,12 @@ int RunCycles(const CliArgs& args) {
         return 2;
     }
     auto doc = std::make_unique<CVorlixDoc>(args.WorkDirectory());
+    // Segment 0 is read by the open itself; another segment is read alone, after it.
     RawFileLoader loader;
-    LoadResult result = loader.OpenNewFile(*doc, args.Positional()[0]);
-    if (result.segmentRead && segment != 0) {
+    const bool otherSegment = segment != 0;
+    LoadResult result = loader.OpenNewFile(*doc, args.Positional()[0],
+                                           OpenOptions{.readFirstSegment = !otherSegment});
+    if (result.fileOpened && otherSegment) {
         if (segment < 0 || segment >= doc->options.segmentCount) {
             std::fprintf(stderr, "vorlix-cli: segment %d does not exist (the file has %d)\n",
                          segment, doc->options.segmentCount);

@@ -106,19 +106,18 @@ int RunInfo(const CliArgs& args) {
     }
     file.Close();
 
+    // Segment 0 is read by the open itself; another segment is read alone, after it.
     RawFileLoader loader;
-    LoadResult result = loader.OpenNewFile(*doc, path);
+    const bool otherSegment = segment != 0;
+    LoadResult result =
+        loader.OpenNewFile(*doc, path, OpenOptions{.readFirstSegment = !otherSegment});
+    if (result.fileOpened && otherSegment) {
+        doc->options.currentSegment = segment;
+        result = loader.ReloadCurrentFile(*doc);
+    }
     if (!result.segmentRead) {
         std::fprintf(stderr, "vorlix-cli: %s\n", result.message.c_str());
         return 1;
-    }
-    if (segment != 0) {
-        doc->options.currentSegment = segment;
-        result = loader.ReloadCurrentFile(*doc);
-        if (!result.segmentRead) {
-            std::fprintf(stderr, "vorlix-cli: %s\n", result.message.c_str());
-            return 1;
-        }
     }
     std::printf("Title: %s\n", result.title.c_str());
     std::printf("Segment %d: %d groups, %d points, distance %.2f ft to %.2f ft "

@@ -45,9 +45,12 @@ int RunSpectrum(const CliArgs& args) {
 
     const std::string path = args.Positional()[0];
     auto doc = std::make_unique<CVorlixDoc>(args.WorkDirectory());
+    // Segment 0 is read by the open itself; another segment is read alone, after it.
     RawFileLoader loader;
-    LoadResult result = loader.OpenNewFile(*doc, path);
-    if (result.segmentRead && segment != 0) {
+    const bool otherSegment = segment != 0;
+    LoadResult result =
+        loader.OpenNewFile(*doc, path, OpenOptions{.readFirstSegment = !otherSegment});
+    if (result.fileOpened && otherSegment) {
         if (segment >= doc->options.segmentCount) {
             std::fprintf(stderr, "vorlix-cli: segment %d does not exist (the file has %d)\n",
                          segment, doc->options.segmentCount);

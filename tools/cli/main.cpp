@@ -12,8 +12,8 @@ const char* const kUsage =
     "usage: vorlix-cli COMMAND FILE.KVT [options] [--workdir DIR]\n"
     "commands:\n"
     "  info FILE.KVT [--segment K]   channel table, segments, companions\n"
-    "  export FILE.KVT [--out-dir DIR]   1-foot results of every segment (.TXT, .RDO)\n"
-    "  convert FILE.KVT [--out-dir DIR]  big-endian exchange files (_A.DAT, _C.DAT)\n"
+    "  export FILE.KVT... [-j N] [--out-dir DIR]   1-foot results of every segment (.TXT, .RDO)\n"
+    "  convert FILE.KVT... [--out-dir DIR]  big-endian exchange files (_A.DAT, _C.DAT)\n"
     "  cycles FILE.KVT [--segment K] [--csv]   per-cycle table and smoothed results\n"
     "  spectrum FILE.KVT --signal load|geo [--start S --end E]   log10 power spectrum\n"
     "--workdir DIR: folder of the settings file Vorlixcontrol.dat "
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     CliArgs args;
     std::string error;
-    if (!args.Parse(argc, argv, 2, {"csv"}, &error)) {
+    if (!args.Parse(argc, argv, 2, {"csv"}, &error, {{'j', "jobs"}})) {
         std::fprintf(stderr, "vorlix-cli: %s\n", error.c_str());
         return 2;
     }
