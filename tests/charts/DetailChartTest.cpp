@@ -1,9 +1,7 @@
-#include "charts/Canvas.h"
+#include "ChartTestSupport.h"
 #include "charts/CdetailChart.h"
 #include "document/CVorlixDoc.h"
 #include "support/TempDir.h"
-
-#include <QTest>
 
 #include <cmath>
 #include <memory>
@@ -13,17 +11,14 @@
 class DetailChartTest : public QObject {
     Q_OBJECT
 
-private:
     static constexpr QRgb kMarker = Rgb(0, 3, 81);
     static constexpr QRgb kFiltered = Rgb(120, 0, 80);
-    static constexpr QRgb kRaw = Rgb(0, 0, 240);
-    static constexpr int kCycles = 300;
 
     TempDir dir_;
 
     // 10,000 points in 40 groups from 100 ft, 10 ft apart (the segment starts at 90 ft);
-    // peaks at 10 + 33k and troughs at 26 + 33k.
-    std::unique_ptr<CVorlixDoc> Document(int points = 10000, int cycles = kCycles) {
+    // peaks at 10 + 33k and troughs at 26 + 33k; load -j raw and -j - 0.5 filtered.
+    std::unique_ptr<CVorlixDoc> Document(int points = 10000, int cycles = 300) {
         auto doc = std::make_unique<CVorlixDoc>(dir_.Path());
         doc->pointCount = points;
         doc->groupCount = 40;
@@ -39,99 +34,71 @@ private:
             doc->geoSignal[j] = static_cast<float>(std::sin(j * 0.19));
             doc->geoFiltered[j] = static_cast<float>(0.8 * std::sin(j * 0.19));
             doc->loadSignal[j] = static_cast<float>(-j);
-            doc->loadFiltered[j] = static_cast<float>(-j);
+            doc->loadFiltered[j] = static_cast<float>(-j - 0.5);
         }
         return doc;
     }
 
-    static CdetailChart Chart(int centre, int width = 400) {
+    // A chart 400 points wide at (60, 40), located on `doc`.
+    static CdetailChart Located(const CVorlixDoc& doc, int centre, int width = 400) {
         CdetailChart chart;
         chart.plotRect = {60, 40, 60 + width, 240};
         chart.plotWidth = width;
         chart.centrePoint = centre;
+        chart.Locate(doc);
         return chart;
     }
 
-    static int Count(const Canvas& dc, QRgb colour) {
-        int n = 0;
-        for (int y = 0; y < dc.Height(); ++y)
-            for (int x = 0; x < dc.Width(); ++x)
-                n += dc.GetPixel(x, y) == colour;
-        return n;
-    }
-
-    static bool Near(const Canvas& dc, int x, int y, QRgb colour) {
-        for (int dy = -2; dy <= 2; ++dy)
-            for (int dx = -2; dx <= 2; ++dx)
-                if (dc.GetPixel(x + dx, y + dy) == colour)
-                    return true;
-        return false;
+    // The chart located, ranged and drawn on a fresh canvas.
+    static CdetailChart Drawn(const CVorlixDoc& doc, Canvas& dc, int centre) {
+        Blank(dc, 520, 320);
+        CdetailChart chart = Located(doc, centre);
+        chart.ComputeRange(doc);
+        chart.DrawChart(dc, doc);
+        return chart;
     }
 
 private slots:
     void locate_data() {
-        QTest::addColumn<int>("points");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("centre");
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("last");
-        QTest::addColumn<int>("peakFirst");
-        QTest::addColumn<int>("peakLast");
-        QTest::newRow("centre 100") << 10000 << 400 << 100 << 0 << 399 << 0 << 11;
-        QTest::newRow("last point") << 10000 << 400 << 9999 << 9600 << 9999 << 291 << 299;
-        QTest::newRow("middle") << 10000 << 400 << 5000 << 4800 << 5199 << 146 << 157;
-        QTest::newRow("odd width") << 10000 << 401 << 5000 << 4800 << 5200 << 146 << 157;
-        QTest::newRow("short record went negative") << 300 << 400 << 150 << 0 << 299 << 0 << 8;
-        QTest::newRow("centre past the end") << 10000 << 400 << 10000 << -1 << -1 << -1 << -1;
-        QTest::newRow("negative centre") << 10000 << 400 << -1 << -1 << -1 << -1 << -1;
-        QTest::newRow("no points") << 0 << 400 << 0 << -1 << -1 << -1 << -1;
+        // window: the first and last point, the first and last peak.
+        auto row = Table<int, int, int, QList<int>>({"points", "width", "centre", "window"});
+        row("centre 100", 10000, 400, 100, {0, 399, 0, 11});
+        row("last point", 10000, 400, 9999, {9600, 9999, 291, 299});
+        row("odd width", 10000, 401, 5000, {4800, 5200, 146, 157});
+        row("short record went negative", 300, 400, 150, {0, 299, 0, 8});
+        row("centre past the end", 10000, 400, 10000, {-1, -1, -1, -1});
+        row("negative centre", 10000, 400, -1, {-1, -1, -1, -1});
     }
     void locate() {
         QFETCH(int, points);
         QFETCH(int, width);
         QFETCH(int, centre);
-        QFETCH(int, first);
-        QFETCH(int, last);
-        QFETCH(int, peakFirst);
-        QFETCH(int, peakLast);
-        const auto doc = Document(points);
-        CdetailChart chart = Chart(centre, width);
-        QCOMPARE(chart.Locate(*doc), 0);
-        QCOMPARE(chart.firstPoint, first);
-        QCOMPARE(chart.lastPoint, last);
-        QCOMPARE(chart.geoPeakFirst, peakFirst);
-        QCOMPARE(chart.geoPeakLast, peakLast);
-        QCOMPARE(chart.loadPeakFirst, peakFirst);
-        QCOMPARE(chart.loadPeakLast, peakLast);
+        QFETCH(QList<int>, window);
+        const CdetailChart c = Located(*Document(points), centre, width);
+        QCOMPARE(QList<int>({c.firstPoint, c.lastPoint, c.geoPeakFirst, c.geoPeakLast}), window);
+        QCOMPARE(QList<int>({c.loadPeakFirst, c.loadPeakLast}), window.mid(2));
     }
 
     void markerRange_data() {
-        QTest::addColumn<QList<int>>("points");
-        QTest::addColumn<int>("from");
-        QTest::addColumn<int>("to");
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("last");
-        QTest::newRow("all inside") << QList<int>{10, 20, 30} << 0 << 100 << 0 << 2;
-        QTest::newRow("middle") << QList<int>{10, 20, 30, 40} << 15 << 35 << 1 << 2;
-        QTest::newRow("edges count") << QList<int>{100, 400} << 100 << 400 << 0 << 1;
-        QTest::newRow("entry past the window was marked outside the chart")
-            << QList<int>{10, 500, 600} << 100 << 400 << -1 << -1;
-        QTest::newRow("all before") << QList<int>{10, 20} << 30 << 40 << -1 << -1;
-        QTest::newRow("empty list") << QList<int>{} << 0 << 100 << -1 << -1;
+        auto row = Table<QList<int>, int, int, QList<int>>({"points", "from", "to", "range"});
+        row("middle", {10, 20, 30, 40}, 15, 35, {1, 2});
+        row("edges count", {100, 400}, 100, 400, {0, 1});
+        row("entry past the window was marked outside the chart", {10, 500, 600}, 100, 400,
+            {-1, -1});
+        row("all before", {10, 20}, 30, 40, {-1, -1});
     }
     void markerRange() {
         QFETCH(QList<int>, points);
         QFETCH(int, from);
         QFETCH(int, to);
-        QFETCH(int, first);
-        QFETCH(int, last);
-        int f = 7;
-        int l = 7;
-        CdetailChart::MarkerRange(points.data(), static_cast<int>(points.size()), from, to, f, l);
-        QCOMPARE(f, first);
-        QCOMPARE(l, last);
+        int first = 7;
+        int last = 7;
+        CdetailChart::MarkerRange(points.data(), int(points.size()), from, to, first, last);
+        QTEST(QList<int>({first, last}), "range");
     }
 
+    // Load range of the raw and the filtered signal; geophone range of the raw signal only;
+    // NaN passed over; an empty window neither ranged nor drawn.
     void computeRange() {
         const auto doc = Document();
         for (int j = 0; j < 400; ++j)
@@ -141,99 +108,63 @@ private slots:
         doc->loadFiltered[400] = -1000.0f; // outside the window
         doc->geoSignal[0] = NAN;
         doc->geoSignal[50] = 2.5f;
-        doc->geoFiltered[60] = 100.0f; // the geophone range is of the raw signal only
-        CdetailChart chart = Chart(100);
-        chart.Locate(*doc);
+        doc->geoFiltered[60] = 100.0f;
+        CdetailChart chart = Located(*doc, 100);
         QCOMPARE(chart.ComputeRange(*doc), 0);
-        QCOMPARE(chart.loadMinValue, -3.0f);
-        QCOMPARE(chart.loadMaxValue, 7.0f);
-        QCOMPARE(chart.geoMinValue, 0.0f);
-        QCOMPARE(chart.geoMaxValue, 2.5f);
+        QCOMPARE(QList<float>({chart.loadMinValue, chart.loadMaxValue, chart.geoMinValue,
+                               chart.geoMaxValue}),
+                 QList<float>({-3.0f, 7.0f, 0.0f, 2.5f}));
 
-        chart.centrePoint = -1;
-        chart.Locate(*doc);
+        chart = Located(*doc, -1);
         QCOMPARE(chart.ComputeRange(*doc), -1);
+        Canvas blank;
+        blank.Resize(520, 320);
+        QCOMPARE(chart.DrawChart(blank, *doc), -1);
+        QVERIFY(AllWhite(blank));
     }
 
+    // Peaks and troughs are marked on the filtered curve, nothing beside the plot.
     void markersSitOnTheFilteredCurve() {
         const auto doc = Document();
         Canvas dc;
-        dc.Resize(520, 320);
-        dc.BeginCommand();
-        CdetailChart chart = Chart(5000);
-        chart.Locate(*doc);
-        chart.ComputeRange(*doc);
-        QCOMPARE(chart.DrawChart(dc, *doc), 0);
-        QVERIFY(Count(dc, kRaw) > 200);
-        const auto row = [&](int p) {
-            return static_cast<int>(chart.plotRect.bottom -
-                                    (doc->geoFiltered[p] - chart.axis.axisLow) *
-                                        static_cast<double>(chart.axis.pixelsPerUnit));
+        const CdetailChart chart = Drawn(*doc, dc, 5000);
+        const auto marked = [&](int p) {
+            const int y = int(chart.plotRect.bottom - (doc->geoFiltered[p] - chart.axis.axisLow) *
+                                                          double(chart.axis.pixelsPerUnit));
+            return Near(dc, chart.plotRect.left + (p - chart.firstPoint) + 1, y, kMarker);
         };
-        for (int k : {chart.geoPeakFirst, chart.geoPeakLast}) {
-            const int p = doc->geoPeakIndex[k];
-            QVERIFY(Near(dc, chart.plotRect.left + (p - chart.firstPoint) + 1, row(p), kMarker));
-        }
-        const int trough = doc->geoTroughIndex[chart.geoTroughFirst];
-        QVERIFY(
-            Near(dc, chart.plotRect.left + (trough - chart.firstPoint) + 1, row(trough), kMarker));
-        // Nothing is marked left or right of the plot.
-        for (int y = 0; y < 320; ++y) {
-            QVERIFY(dc.GetPixel(chart.plotRect.left - 3, y) != kMarker);
-            QVERIFY(dc.GetPixel(chart.plotRect.right + 3, y) != kMarker);
-        }
+        QVERIFY(marked(doc->geoPeakIndex[chart.geoPeakFirst]));
+        QVERIFY(marked(doc->geoPeakIndex[chart.geoPeakLast]));
+        QVERIFY(marked(doc->geoTroughIndex[chart.geoTroughFirst]));
+        QCOMPARE(Count(dc, kMarker, QRect(chart.plotRect.left - 3, 0, 1, 320)), 0);
+        QCOMPARE(Count(dc, kMarker, QRect(chart.plotRect.right + 3, 0, 1, 320)), 0);
+
+        Canvas none;
+        Drawn(*Document(10000, 0), none, 5000);
+        QCOMPARE(Count(none, kMarker), 0);
+        QVERIFY(Count(none, kFiltered) > 200);
     }
 
-    void noCyclesOrNoWindowDrawNoMarkers() {
-        const auto doc = Document(10000, 0);
-        Canvas dc;
-        dc.Resize(520, 320);
-        dc.BeginCommand();
-        CdetailChart chart = Chart(5000);
-        chart.Locate(*doc);
-        QCOMPARE(chart.geoPeakFirst, -1);
-        chart.ComputeRange(*doc);
-        QCOMPARE(chart.DrawChart(dc, *doc), 0);
-        QCOMPARE(Count(dc, kMarker), 0);
-        QVERIFY(Count(dc, kFiltered) > 200);
-
-        Canvas blank;
-        blank.Resize(520, 320);
-        chart.centrePoint = -1;
-        chart.Locate(*doc);
-        QCOMPARE(chart.DrawChart(blank, *doc), -1);
-        QCOMPARE(Count(blank, Rgb(255, 255, 255)), 520 * 320);
-    }
-
+    // Pixel rows used to wrap round as 16-bit values.
     void farValueIsSaturatedNotWrapped() {
         const auto doc = Document();
         doc->geoFiltered[200] = 1e9f; // beyond the raw signal's range, off the top
         Canvas dc;
-        dc.Resize(520, 320);
-        dc.BeginCommand();
-        CdetailChart chart = Chart(200);
-        chart.Locate(*doc);
-        chart.ComputeRange(*doc);
-        chart.DrawChart(dc, *doc);
+        const CdetailChart chart = Drawn(*doc, dc, 200);
         const int x = chart.plotRect.left + 1 + 200;
         for (int y = 0; y < chart.plotRect.top - 20; ++y)
-            QVERIFY2(dc.GetPixel(x - 1, y) == kFiltered || dc.GetPixel(x, y) == kFiltered ||
-                         dc.GetPixel(x + 1, y) == kFiltered,
-                     qPrintable(QStringLiteral("row %1").arg(y)));
+            QVERIFY2(Count(dc, kFiltered, QRect(x - 1, y, 3, 1)) > 0,
+                     qPrintable(QString::number(y)));
     }
 
     void valuesUnderTheMouse_data() {
-        QTest::addColumn<int>("signal");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("column"); // x - plotRect.left; the point is firstPoint + column - 1
-        QTest::addColumn<float>("expected");
-        QTest::newRow("distance") << 2 << 1 << 126 << 95.0f;
-        QTest::newRow("distance later group") << 2 << 1 << 376 << 115.0f;
-        QTest::newRow("load filtered") << 1 << 2 << 51 << -50.0f;
-        QTest::newRow("left of the segment") << 2 << 2 << 0 << 0.0f;
-        QTest::newRow("past the loaded points") << 1 << 2 << 10001 << 0.0f;
-        QTest::newRow("distance past the points") << 2 << 1 << 10001 << 0.0f;
-        QTest::newRow("other mode") << 2 << 3 << 51 << 0.0f;
+        // column: x - plotRect.left, over point firstPoint + column - 1
+        auto row = Table<int, int, int, float>({"signal", "mode", "column", "expected"});
+        row("distance", 2, 1, 126, 95);
+        row("load filtered", 1, 2, 51, -50.5f);
+        row("left of the segment", 2, 2, 0, 0);
+        row("past the loaded points", 1, 2, 10001, 0);
+        row("other mode", 2, 3, 51, 0);
     }
     void valuesUnderTheMouse() {
         QFETCH(int, signal);
@@ -241,24 +172,21 @@ private slots:
         QFETCH(int, column);
         QFETCH(float, expected);
         const auto doc = Document();
-        CdetailChart chart = Chart(100);
+        CdetailChart chart = Located(*doc, 100);
         chart.signal = signal;
-        chart.Locate(*doc);
         const int x = chart.plotRect.left + column;
         QCOMPARE(chart.PointValueAt(*doc, mode, x), expected);
-        if (mode == 1 && column < 400)
+        if (mode == 1)
             QCOMPARE(chart.ValueAt(*doc, mode, x, 0), expected);
     }
 
+    // Before any drawing there is no scale to divide by.
     void yValueUnderTheMouse() {
         const auto doc = Document();
-        CdetailChart chart = Chart(100);
-        QCOMPARE(chart.ValueAt(*doc, 2, 100, 100), 0.0f); // never drawn: no scale to divide by
-        chart.Locate(*doc);
-        chart.ComputeRange(*doc);
+        CdetailChart chart = Located(*doc, 100);
+        QCOMPARE(chart.ValueAt(*doc, 2, 100, 100), 0.0f);
         Canvas dc;
-        dc.Resize(520, 320);
-        chart.DrawChart(dc, *doc);
+        chart = Drawn(*doc, dc, 100);
         QCOMPARE(chart.ValueAt(*doc, 2, 100, chart.plotRect.top), chart.axis.axisHigh);
     }
 };
