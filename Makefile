@@ -9,7 +9,7 @@ PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libxkbcomm
 	libfftw3-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation \
 	xvfb xauth xdotool x11-utils imagemagick clang-format desktop-file-utils dpkg-dev file
 
-.PHONY: all deps build test demo package bench golden clean format
+.PHONY: all deps build test demo package bench golden mutants clean format
 
 all: build
 
@@ -67,6 +67,16 @@ golden:
 	@dpkg-query -W -f='$${Status}' python3-scipy 2>/dev/null | grep -q "install ok installed" || \
 		(DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y python3-scipy)
 	/usr/bin/python3 tools/golden/make_filter_vectors.py
+
+# A mutation run of the core tests in its own build folder (not part of `make test`), e.g.
+# `make mutants COUNT=30` or `make mutants MUTANT_ARGS="--only src/analysis/CycleFinders.cpp"`.
+FOLDERS ?= src/document src/analysis tools/cli
+COUNT ?= 400
+SEED ?= 1
+MUTANT_BUILD_DIR ?= build-mutants
+mutants: deps
+	/usr/bin/python3 tools/mutants/run_mutants.py --build-dir $(MUTANT_BUILD_DIR) --count $(COUNT) \
+		--seed $(SEED) --jobs $(JOBS) $(MUTANT_ARGS) $(FOLDERS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
