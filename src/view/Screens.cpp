@@ -296,29 +296,24 @@ void DrawDataView(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, int numb
     picture.GoToDistance(200, dc);
     picture.DrawButtons(dc);
 
-    switch (number) {
-    case 1:
+    // View 1: both zoom charts. Views 3 and 4: the geophone detail chart in the first detail
+    // rectangle; in the second, view 3 the narrow zoom chart and view 4 the load detail chart.
+    auto placeDetail = [](CdetailChart& chart, const Rect& rect, int signal, int labelStyle) {
+        chart.plotRect = rect;
+        chart.signal = signal;
+        chart.labelStyle = labelStyle;
+    };
+    if (number == 1) {
         zoom[1].plotRect = layout.detail1Rect;
         zoom[0].plotRect = layout.detail2Rect;
         zoom[0].span = 100.0f;
-        break;
-    case 3:
-        detail[0].plotRect = layout.detail1Rect;
-        detail[0].signal = 2;
-        detail[0].labelStyle = 1;
-        zoom[1].plotRect = layout.detail2Rect;
-        break;
-    case 4:
-        detail[0].plotRect = layout.detail1Rect;
-        detail[0].signal = 2;
-        detail[0].labelStyle = 1;
-        detail[1].plotRect = layout.detail2Rect;
-        detail[1].signal = 1;
-        detail[1].labelStyle = 2;
-        break;
-    default:
-        break;
     }
+    if (number == 3 || number == 4)
+        placeDetail(detail[0], layout.detail1Rect, 2, 1);
+    if (number == 3)
+        zoom[1].plotRect = layout.detail2Rect;
+    if (number == 4)
+        placeDetail(detail[1], layout.detail2Rect, 1, 2);
     DrawReadoutBar(dc, objects);
 
     auto& cursors = objects.cursorLines;
