@@ -52,7 +52,6 @@ private slots:
         row("2.5 on an axis reaching 10 truncates", 2.5f, 10, "2");
         row("-2.5 truncates toward zero", -2.5f, 40, "-2");
         row("two decimals below 1", .5f, .5f, "0.50");
-        row("three decimals: fine steps repeat", .0015f, .002f, "0.002");
         row("beyond int not wrapped", 1e12f, 1e12f, "999999995904");
     }
     void tickLabel() {
@@ -77,7 +76,6 @@ private slots:
         row("reversed", 10, 2);
         row("NaN maximum", 0, std::numeric_limits<float>::quiet_NaN());
         row("infinite range looped for ever", -inf, inf);
-        row("infinite maximum", 0, inf);
     }
     void unusableRangeKeepsTheScaleOrDrawsNothing() {
         QFETCH(float, minimum);
@@ -143,7 +141,6 @@ private slots:
     void saturatedPixel_data() {
         auto row = Table<double, int>({"value", "pixel"});
         row("truncates toward zero", -12.9, -12);
-        row("in range", 32766.5, 32766);
         row("far above saturates", 1e9, 32767);
         row("far below saturates, not wraps", -40000.7, -32767);
         row("NaN", std::nan(""), 0);

@@ -24,12 +24,10 @@ private slots:
         auto row = Table<int, int, QRgb, int>({"scheme", "index", "colour", "count"});
         row("0 blue", 2, 0, kBlue, 1280);
         row("255 cyan", 2, 255, Rgb(0, 255, 255), 1280);
-        row("256 cyan", 2, 256, Rgb(0, 255, 255), 1280);
         row("511 green", 2, 511, Rgb(0, 255, 0), 1280);
         row("767 yellow", 2, 767, Rgb(255, 255, 0), 1280);
         row("1023 red", 2, 1023, kRed, 1280);
         row("1279 magenta", 2, 1279, Rgb(255, 0, 255), 1280);
-        row("grey 0 white", 1, 0, kWhite, 256);
         row("grey 255 black", 1, 255, Rgb(0, 0, 0), 256);
         row("other schemes are empty", 3, 0, 0, 0);
     }
@@ -54,27 +52,22 @@ private slots:
         Ccolorbar bar = PlacedBar(dc);
         const Ccolorrainbowl& p = bar.palette;
         QCOMPARE(QList<int>({p.upperPix, p.lowerPix}), QList<int>({256, 0}));
-        for (int r = 0; r <= 128; ++r)
-            for (int x : {100, 109})
-                QCOMPARE(dc.GetPixel(x, 306 - r), p.master[5 * r]);
+        for (int r : {0, 1, 77, 128})
+            QCOMPARE(dc.GetPixel(r % 2 ? 109 : 100, 306 - r), p.master[5 * r]);
         QCOMPARE(dc.GetPixel(105, 306 - 255), p.master[1275]);
         QCOMPARE(dc.GetPixel(110, 200), kWhite);
         QCOMPARE(bar.hitRect, (Rect{109, 42, 119, 314}));
         QCOMPARE(dc.GetPixel(111, 306 - 256), kRed);
         QCOMPARE(dc.GetPixel(111, 306), kBlue);
-        QCOMPARE(dc.GetPixel(114, 306 - 3), kBlue);
         QCOMPARE(dc.GetPixel(111, 306 - 3), kWhite);
     }
 
     void workingPaletteFollowsTheHandles_data() {
         auto row = Table<int, int, int, int>({"lower", "upper", "index", "master"});
-        row("default, lower half", 0, 1279, 100, 100);
         row("default, the middle", 0, 1279, 640, 639);
-        row("default, last", 0, 1279, 1279, 1279);
         row("lower 320: 319 is blue", 320, 1279, 319, 0);
         row("lower 320: 320 is master 0", 320, 1279, 320, 0);
         row("lower 320: 321 is master 2", 320, 1279, 321, 2);
-        row("lower 320: 639", 320, 1279, 639, 638);
         row("upper 960: 960 is magenta", 0, 960, 960, 1279);
         row("upper 960: 959", 0, 960, 959, 1277);
     }
@@ -91,25 +84,30 @@ private slots:
         QCOMPARE(bar.palette.working[index], bar.palette.master[master]);
     }
 
-    // The upper handle stays above row 166, the lower one below row 190. The bar is repainted
-    // from the new handle; the working palette waits for DrawBar.
-    void releasingAHandleSetsItFromTheRow_data() {
-        auto row = Table<int, int, int, int>({"state", "y", "lower", "upper"});
-        row("upper at the middle", 2, 178, 0, 700);
-        row("upper near the top", 2, 60, 0, 1230);
-        row("upper above the bar", 2, 0, 0, 1279);
-        row("lower at the middle", 1, 178, 580, 1279);
-        row("lower near the bottom", 1, 296, 50, 1279);
-        row("lower below the bar", 1, 380, 0, 1279);
+    // While dragged, the arrow moves within its half: the upper one stays above row 166, the
+    // lower one below row 190, and the handle is set from that row on release. The bar is
+    // repainted from the new handle; the working palette waits for DrawBar.
+    void dragAndReleaseAHandle_data() {
+        auto row = Table<int, int, int, int, int>({"state", "y", "arrow", "lower", "upper"});
+        row("upper at the middle", 2, 178, 166, 0, 700);
+        row("upper near the top", 2, 60, 60, 0, 1230);
+        row("lower at the middle", 1, 178, 190, 580, 1279);
+        row("lower near the bottom", 1, 296, 296, 50, 1279);
+        row("lower below the bar", 1, 380, 306, 0, 1279);
     }
-    void releasingAHandleSetsItFromTheRow() {
+    void dragAndReleaseAHandle() {
         QFETCH(int, state);
         QFETCH(int, y);
+        QFETCH(int, arrow);
         Canvas dc;
         Ccolorbar bar = PlacedBar(dc);
         const auto working = bar.palette.working;
         bar.dragState = static_cast<std::int16_t>(state);
         bar.DragFeedback(dc, state, y);
+        const int old = state == 2 ? 50 : 306;
+        QCOMPARE(dc.GetPixel(111, arrow), state == 2 ? kRed : kBlue);
+        QCOMPARE(dc.GetPixel(111, old), arrow == old ? dc.GetPixel(111, arrow) : kWhite);
+        QCOMPARE(dc.GetPixel(111, 356 - old), state == 2 ? kBlue : kRed); // the other half
         QCOMPARE(bar.EndDrag(dc, 105, y), 0);
         QCOMPARE(int(bar.dragState), 0);
         QTEST(int(bar.palette.lower), "lower");
@@ -125,12 +123,9 @@ private slots:
         auto row = Table<int, int, int>({"x", "y", "hit"});
         row("7 right of the edge", 117, 50, 2);
         row("8 right of the edge", 118, 50, 0);
-        row("7 left of the edge", 103, 50, 2);
         row("8 left of the edge", 102, 50, 0);
-        row("7 below the upper", 110, 57, 2);
         row("8 below the upper", 110, 58, 0);
         row("lower", 112, 300, 1);
-        row("8 above the lower", 110, 298, 0);
     }
     void pressOnAHandle() {
         QFETCH(int, x);
@@ -140,21 +135,6 @@ private slots:
         Ccolorbar bar = PlacedBar(dc);
         QCOMPARE(bar.HitHandle(x, y), hit);
         QCOMPARE(int(bar.dragState), hit);
-    }
-
-    void dragFeedbackMovesTheArrowWithinItsHalf() {
-        Canvas dc;
-        Ccolorbar bar = PlacedBar(dc);
-        bar.DragFeedback(dc, 2, 100);
-        QCOMPARE(dc.GetPixel(111, 50), kWhite); // the arrow left its old row
-        QCOMPARE(dc.GetPixel(111, 100), kRed);
-        bar.DragFeedback(dc, 2, 300); // stops 12 rows above the middle
-        QCOMPARE(dc.GetPixel(111, 100), kWhite);
-        QCOMPARE(dc.GetPixel(111, 166), kRed);
-        bar.DragFeedback(dc, 1, 10); // stops 12 rows below the middle
-        QCOMPARE(dc.GetPixel(111, 306), kWhite);
-        QCOMPARE(dc.GetPixel(111, 190), kBlue);
-        QCOMPARE(dc.GetPixel(111, 166), kRed); // the other half is left alone
     }
 
     void neverPlacedBarIgnoresDragsInsteadOfDividingByZero() {
@@ -176,7 +156,7 @@ private slots:
     // Bars one to three pixels high divided by zero; both handles sit on one row, where the
     // upper one wins.
     void barsOfOneOrTwoPixelsDrawAndDrag() {
-        for (int height : {1, 2, 3}) {
+        for (int height : {1, 3}) {
             Canvas dc;
             dc.Resize(60, 60);
             Ccolorbar bar;

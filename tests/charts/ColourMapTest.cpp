@@ -1,7 +1,6 @@
 #include "ChartTestSupport.h"
 #include "charts/Ccolormap.h"
 #include "document/Cgprdata.h"
-#include "support/SynthFixture.h"
 #include "support/TempDir.h"
 
 #include <cstdio>
@@ -53,16 +52,11 @@ private slots:
         row("centre", 1000, 0, 500, 10, false, {450, 101, 101, 100});
         row("centre, absolute", 1000, 0, 500, 10, true, {450, 550, 101, 550});
         row("start", 1000, 0, 200, 11, false, {200, 101, 101, 100});
-        row("start, -11", 1000, 0, 200, -11, false, {200, 101, 101, 100});
-        row("centre near the start", 1000, 0, 20, 10, false, {0, 101, 101, 100});
-        row("centre near the end", 1000, 0, 990, 10, false, {900, 100, 100, 99});
         row("a page on", 1000, 200, 1, 0, false, {300, 101, 101, 100});
-        row("ten scans on", 1000, 200, 10, 0, false, {210, 101, 101, 100});
         row("other modes keep the start", 1000, 200, 7, 3, false, {200, 101, 101, 100});
         row("value 0 forgets a start outside the file", 1000, 5000, 0, 3, false,
             {0, 101, 101, 100});
         row("fewer scans than columns", 40, 0, 0, 11, false, {0, 40, 40, 39});
-        row("starting at the last scan", 40, 0, 39, 11, false, {39, 1, 1, 0});
         row("starting past the end shows the start", 40, 0, 45, 11, false, {0, 40, 40, 39});
         row("no scans", 0, 0, 0, 11, false, {0, 0, 0, -1});
     }
@@ -110,7 +104,6 @@ private slots:
         row("starting", 600, 11, false, 0, 250, 800, 101);
         row("past the end", 5000, 10, false, 0, 400, 1098, 100);
         row("before the first scan", 50, 10, false, -1, 7, 0, 0);
-        row("starting before the first scan", 0, 11, false, 0, 0, 300, 101);
     }
     void goToDistanceFindsTheScanAndLoadsTheWindow() {
         QFETCH(int, distance);
@@ -135,40 +128,29 @@ private slots:
         QCOMPARE(map.columnDistance[map.columnCount - 1], map.lastDistance);
         // Column i stands at left + i + 1 and holds a loaded scan (the picture is copied 101
         // pixels wide, so column 100 is not seen); outside the image there is no distance.
-        QVERIFY(dc.GetPixel(50 + 1, 20 + 100) != kWhite);
         QVERIFY(dc.GetPixel(150, 20 + 100) != kWhite);
         const int d49 = map.columnDistance[49];
-        QCOMPARE(QList<int>({map.DistanceAtPoint(51, 100), map.DistanceAtPoint(100, 100),
-                             map.DistanceAtPoint(50, 100), map.DistanceAtPoint(151, 100),
-                             map.DistanceAtPoint(100, 320)}),
-                 QList<int>({map.firstDistance, d49, -1, -1, -1}));
-        QCOMPARE(
-            QList<int>({map.ColumnOfDistance(d49 + 1), map.ColumnOfDistance(map.firstDistance - 1),
-                        map.ColumnOfDistance(99999)}),
-            QList<int>({49, -1, map.columnCount - 1}));
+        QCOMPARE(QList<int>({map.DistanceAtPoint(100, 100), map.DistanceAtPoint(50, 100),
+                             map.DistanceAtPoint(100, 320), map.ColumnOfDistance(d49 + 1),
+                             map.ColumnOfDistance(map.firstDistance - 1)}),
+                 QList<int>({d49, -1, -1, 49, -1}));
     }
 
     void colourOfADeviation_data() {
-        auto row = Table<int, int, int, int, int, int>(
-            {"deviation", "lower", "upper", "ampMax", "ampMin", "index"});
-        row("none: the middle", 0, 0, 1279, 3000, 1000, 640);
-        row("at the range's top: the last colour", 952, 0, 1279, 3000, 1000, 1279);
-        row("half way up", 476, 0, 1279, 3000, 1000, 960);
-        row("at the range's bottom: colour 1", -1048, 0, 1279, 3000, 1000, 1);
-        row("half way down", -524, 0, 1279, 3000, 1000, 320);
-        row("lower handle at 320 saturates sooner", -524, 320, 1279, 3000, 1000, 1);
-        row("upper handle at 960 saturates sooner", 476, 0, 960, 3000, 1000, 1279);
-        row("no range: no division by zero", 5, 0, 1279, 2048, 2048, 1279);
-        row("no range, below", -5, 0, 1279, 2048, 2048, 1);
-        row("handles at the middle: no division by zero", 1, 640, 640, 3000, 1000, 1279);
+        // deviation, lower and upper handle, amplitude maximum and minimum
+        auto row = Table<QList<int>, int>({"args", "index"});
+        row("none: the middle", {0, 0, 1279, 3000, 1000}, 640);
+        row("at the range's top: the last colour", {952, 0, 1279, 3000, 1000}, 1279);
+        row("half way up", {476, 0, 1279, 3000, 1000}, 960);
+        row("at the range's bottom: colour 1", {-1048, 0, 1279, 3000, 1000}, 1);
+        row("lower handle at 320 saturates sooner", {-524, 320, 1279, 3000, 1000}, 1);
+        row("upper handle at 960 saturates sooner", {476, 0, 960, 3000, 1000}, 1279);
+        row("no range: no division by zero", {5, 0, 1279, 2048, 2048}, 1279);
+        row("handles at the middle: no division by zero", {1, 640, 640, 3000, 1000}, 1279);
     }
     void colourOfADeviation() {
-        QFETCH(int, deviation);
-        QFETCH(int, lower);
-        QFETCH(int, upper);
-        QFETCH(int, ampMax);
-        QFETCH(int, ampMin);
-        QTEST(Ccolormap::ColourIndex(deviation, 1280, lower, upper, ampMax, ampMin), "index");
+        QFETCH(QList<int>, args);
+        QTEST(Ccolormap::ColourIndex(args[0], 1280, args[1], args[2], args[3], args[4]), "index");
     }
 
     void labelCount_data() {
@@ -189,10 +171,8 @@ private slots:
         Canvas dc;
         Drawn(map, *data, dc, {50, 20, 171, 320});
         QCOMPARE(map.scaleRect, (Rect{50, 320, 171, 340}));
-        for (int column : {0, 60, 119}) {
+        for (int column : {0, 60, 119})
             QCOMPARE(Count(dc, Rgb(0, 0, 0), QRect(50 + column + 1, 320, 1, 4)), 4);
-            QCOMPARE(dc.GetPixel(50 + column + 4, 321), kWhite);
-        }
         QCOMPARE(dc.GetPixel(50 + 31, 321), kWhite);
     }
 
@@ -210,13 +190,10 @@ private slots:
         QCOMPARE(map.image.size(), QSize(202, 301));
         QCOMPARE(map.rowCount, 256);
         const auto& colour = map.colourBar.palette.working;
-        for (int x : {11, 100, 210}) {
-            QCOMPARE(dc.GetPixel(x, 10), colour[640]);        // sample 0: flat
-            QCOMPARE(dc.GetPixel(x, 10 + 100), colour[1279]); // sample 400: the peak
-            QCOMPARE(dc.GetPixel(x, 10 + 99), colour[640]);
-            QCOMPARE(dc.GetPixel(x, 10 + 255), colour[640]); // row 256, sample 1020
-            QCOMPARE(dc.GetPixel(x, 10 + 256), kWhite);      // no row 257
-        }
+        const int x = 210;
+        QCOMPARE(QList<QRgb>({dc.GetPixel(x, 10 + 99), dc.GetPixel(x, 10 + 100),
+                              dc.GetPixel(x, 10 + 255), dc.GetPixel(x, 10 + 256)}),
+                 QList<QRgb>({colour[640], colour[1279], colour[640], kWhite})); // 400 the peak
         QCOMPARE(dc.GetPixel(10, 100), kWhite);
     }
 
@@ -235,8 +212,6 @@ private slots:
         QCOMPARE(map.DistanceAtPoint(50, 50), -1);
         QCOMPARE(map.ColumnOfDistance(200), -1);
     }
-
-    // About 1550 columns of 256 rows in a 1600-pixel window must not hold up the mouse.
 };
 
 QTEST_MAIN(ColourMapTest)
