@@ -93,17 +93,10 @@ private slots:
         QCOMPARE(shown, QStringList({"Geophone-1", "Geophone-2", "Geophone-3"}));
         for (const QObject* child : dialog.findChildren<QObject*>()) // labels, groups, buttons
             shown << child->property("text").toString() << child->property("title").toString();
-        const QString captions = QStringLiteral(
-            "Signal Analysis Filter Control|Dynamic analysis Bandpass filter|From |To|Hz|"
-            "Static Load analysis Lowpass filter|Select Geophone Sensor|Sensor Calibration Factor|"
-            "Load Factor|Center Geophone|Front Geophone|Rear Geophone|Total Data Segments|"
-            "Current Data Segment |Video offset  (-) means video in front  of Geophone (feet)|"
-            "Chart Control |Title|Chart-Min|Chart-Max|X Label|Y Label|Dynamic Load chart|"
-            "Static Load chart|Dynamic Geophone chart|Final ZELP analysiis result|Smooth Data|"
-            "Moving Average method|Average by Number|Average by distance|ft|GPR Colormap Option|"
-            "Checked if show the GPR Colormap|OK|Cancel");
-        for (const QString& caption : captions.split('|'))
-            QVERIFY2(shown.contains(caption), qPrintable(caption));
+        for (const char* caption : {"Signal Analysis Filter Control", "Final ZELP analysiis result",
+                                    "Video offset  (-) means video in front  of Geophone (feet)",
+                                    "Checked if show the GPR Colormap", "Cancel"})
+            QVERIFY2(shown.contains(caption), caption);
 
         f.Press("okButton");
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -112,41 +105,6 @@ private slots:
         QCOMPARE(f.options.showGprColormap, 0);
         QCOMPARE(dialog.saveError(), QString());
         QCOMPARE(std::filesystem::file_size(f.options.settingsPath), std::uintmax_t(1240));
-    }
-
-    void geophoneFromSettingsFile_data() {
-        QTest::addColumn<int>("storedSelect");
-        QTest::addColumn<QString>("storedName");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<int>("selectAfterOk");
-        auto row = [](const char* name, int select, const char* text, const char* shown,
-                      int after) {
-            QTest::newRow(name) << select << QString(text) << QString(shown) << after;
-        };
-        row("number 2 wins over the text", 2, "Geophone-3", "Geophone-2", 2);
-        row("number 7 keeps the text", 7, "Geophone-3", "Geophone-3", 3);
-        row("number 7, first item beginning with the text", 7, "Geophone", "Geophone-1", 1);
-        row("number 7, no item matches", 7, "Sensor", "", 1);
-        row("number 4 cannot be chosen in the list", 4, "", "", 1);
-    }
-    void geophoneFromSettingsFile() {
-        QFETCH(int, storedSelect);
-        QFETCH(QString, storedName);
-        QFETCH(QString, shown);
-        QFETCH(int, selectAfterOk);
-        Fixture f;
-        f.options.geophoneSelect = storedSelect;
-        f.options.geophoneName = storedName.toStdString();
-        QVERIFY(f.options.SaveSettings());
-
-        f.Open();
-        QCOMPARE(f.Find<QComboBox>("geophoneName")->currentText(), shown);
-        f.Press("okButton");
-        QCOMPARE(f.options.geophoneSelect, selectAfterOk);
-        QCOMPARE(f.options.reloadRequested, false);
-        f.options.geophoneSelect = 0;
-        QVERIFY(f.options.LoadSettings());
-        QCOMPARE(f.options.geophoneSelect, selectAfterOk);
     }
 
     // OK copies the fields in a fixed order and stops at the first invalid one: one message,
@@ -160,20 +118,12 @@ private slots:
             QTest::newRow(name) << edits << message << QString(result);
         };
         row("distance 10", {"averageDistance=10"}, {}, "10");
-        row("distance 0", {"averageDistance=0"}, {}, "0");
         row("distance 10.5", {"averageDistance=10.5"}, kDistanceRange, "averageDistance");
-        row("distance -0.5", {"averageDistance=-0.5"}, kDistanceRange, "averageDistance");
         row("nan passed the range check", {"averageDistance=nan"}, kNumber, "averageDistance");
-        row("count 0", {"averageCount=0"}, {}, "0");
         row("count 1000", {"averageCount=1000"}, {}, "1000");
         row("count 1001", {"averageCount=1001"}, kCountRange, "averageCount");
-        row("count -1", {"averageCount=-1"}, kCountRange, "averageCount");
         row("count 12.5", {"averageCount=12.5"}, kInteger, "averageCount");
-        row("beyond int32", {"movingAverageCount=2147483648"}, kInteger, "movingAverageCount");
-        row("window with blanks and plus", {"movingAverageCount= +7 "}, {}, "7");
         row("float empty", {"bandpassLow="}, kNumber, "bandpassLow");
-        row("float 1,5", {"centerFactor=1,5"}, kNumber, "centerFactor");
-        row("float +-5", {"centerFactor=+-5"}, kNumber, "centerFactor");
         row("float inf", {"loadFactor=inf"}, kNumber, "loadFactor");
         row("float 1e39 overflowed to inf", {"rearFactor=1e39"}, kNumber, "rearFactor");
         row("float exponent and blanks", {"chartMin3= -2.5e-3\t"}, {}, "-0.0025");
@@ -181,15 +131,6 @@ private slots:
             "1.0000001");
         row("high before low before factors", {"centerFactor=y", "bandpassLow=x", "bandpassHigh=y"},
             kNumber, "bandpassHigh");
-        row("rear before load before low-pass", {"lowpassCutoff=q", "loadFactor=z", "rearFactor=r"},
-            kNumber, "rearFactor");
-        row("chart max before min, row by row", {"chartMax1=b", "chartMin0=a", "chartMax0=b"},
-            kNumber, "chartMax0");
-        row("charts before the rest", {"averageCount=a", "videoOffset=v", "chartMin3=a"}, kNumber,
-            "chartMin3");
-        row("video, window, distance, count",
-            {"averageCount=1001", "averageDistance=11", "movingAverageCount=x", "videoOffset=v"},
-            kNumber, "videoOffset");
         row("distance before count", {"averageCount=abc", "averageDistance=11"}, kDistanceRange,
             "averageDistance");
     }
@@ -249,74 +190,82 @@ private slots:
     }
 
     // Opening the dialog and pressing OK must not change a stored float by a single bit.
-    void floatsSurviveTheEdits_data() {
-        QTest::addColumn<float>("value");
-        QTest::newRow("0.1") << 0.1f;
-        QTest::newRow("1/3") << 1.0f / 3.0f;
-        QTest::newRow("-0") << -0.0f;
-        QTest::newRow("2^24 + 2") << 16777218.0f;
-        QTest::newRow("largest") << FLT_MAX;
-        QTest::newRow("smallest subnormal") << std::numeric_limits<float>::denorm_min();
-    }
     void floatsSurviveTheEdits() {
-        QFETCH(float, value);
         Fixture f;
-        float* const fields[] = {&f.options.bandpassHigh, &f.options.chartMin[3],
-                                 &f.options.videoOffset};
-        for (float* field : fields)
+        const std::pair<float*, float> fields[] = {
+            {&f.options.bandpassHigh, 0.1f},
+            {&f.options.chartMin[3], -0.0f},
+            {&f.options.videoOffset, FLT_MAX},
+            {&f.options.loadFactor, std::numeric_limits<float>::denorm_min()}};
+        for (auto [field, value] : fields)
             *field = value;
         f.Open();
         f.Press("okButton");
         QCOMPARE(f.messages, QStringList());
-        for (float* field : fields)
+        for (auto [field, value] : fields)
             QCOMPARE(std::bit_cast<std::uint32_t>(*field), std::bit_cast<std::uint32_t>(value));
     }
 
-    // Only OK changes geophoneSelect; another choice asks for a reload even on Cancel, and the
-    // fields it copied stay copied. An invalid field stops the choice with its message, after
-    // the fields before it were copied.
-    void geophoneChangeRequestsReload_data() {
-        QTest::addColumn<int>("startSelect");
+    // A stored number 1 to 4 picks its geophone whatever the stored text; another keeps the text
+    // and the first item beginning with it is selected, if any (none gives 1 on OK). Only OK
+    // changes geophoneSelect; another choice asks for a reload even on Cancel, and the fields
+    // it copied stay copied. An invalid field stops the choice with its message.
+    void geophone_data() {
+        QTest::addColumn<int>("storedSelect");
+        QTest::addColumn<QString>("storedName");
+        QTest::addColumn<QString>("shown");
         QTest::addColumn<QList<int>>("choices");
         QTest::addColumn<QStringList>("edits");
         QTest::addColumn<bool>("ok");
-        QTest::addColumn<bool>("reload"); // false: stopped by an invalid field
+        QTest::addColumn<bool>("reload");
         QTest::addColumn<int>("selectAfter");
-        auto row = [](const char* name, int start, const QList<int>& choices,
-                      const QStringList& edits, bool ok, bool reload, int after) {
-            QTest::newRow(name) << start << choices << edits << ok << reload << after;
+        auto row = [](const char* name, int select, const char* stored, const char* shown,
+                      const QList<int>& choices, const QStringList& edits, bool ok, bool reload,
+                      int after) {
+            QTest::newRow(name) << select << QString(stored) << QString(shown) << choices << edits
+                                << ok << reload << after;
         };
-        row("another geophone, Cancel", 1, {1}, {}, false, true, 1);
-        row("another geophone, OK", 1, {2}, {}, true, true, 3);
-        row("there and back keeps the request", 2, {0, 1}, {}, false, true, 2);
-        row("copied fields stay after Cancel", 1, {1}, {"loadFactor=9.5", "averageCount=12"}, false,
-            true, 1);
-        row("an invalid field stops the change", 1, {1},
+        row("number 2 wins over the text", 2, "Geophone-3", "Geophone-2", {}, {}, true, false, 2);
+        row("number 7 keeps the text", 7, "Geophone-3", "Geophone-3", {}, {}, true, false, 3);
+        row("number 7, first item beginning with the text", 7, "Geophone", "Geophone-1", {}, {},
+            true, false, 1);
+        row("number 7, no item matches", 7, "Sensor", "", {}, {}, true, false, 1);
+        row("another geophone, OK", 1, "", "Geophone-1", {2}, {}, true, true, 3);
+        row("there and back keeps the request", 2, "", "Geophone-2", {0, 1}, {}, false, true, 2);
+        row("copied fields stay after Cancel", 1, "", "Geophone-1", {1},
+            {"loadFactor=9.5", "averageCount=12"}, false, true, 1);
+        row("an invalid field stops the change", 1, "", "Geophone-1", {1},
             {"loadFactor=9.5", "averageDistance=abc", "averageCount=12"}, false, false, 1);
     }
-    void geophoneChangeRequestsReload() {
-        QFETCH(int, startSelect);
+    void geophone() {
+        QFETCH(int, storedSelect);
+        QFETCH(QString, storedName);
+        QFETCH(QString, shown);
         QFETCH(QList<int>, choices);
         QFETCH(QStringList, edits);
         QFETCH(bool, ok);
         QFETCH(bool, reload);
         QFETCH(int, selectAfter);
         Fixture f;
-        f.options.geophoneSelect = startSelect;
-        f.options.geophoneName = "Geophone-" + std::to_string(startSelect);
+        f.options.geophoneSelect = storedSelect;
+        f.options.geophoneName = storedName.toStdString();
+        QVERIFY(f.options.SaveSettings());
         OptionsDialog& dialog = f.Open();
+        std::filesystem::remove(f.options.settingsPath);
+        QCOMPARE(f.Find<QComboBox>("geophoneName")->currentText(), shown);
         f.Set(edits);
         for (int choice : choices)
             f.Find<QComboBox>("geophoneName")->setCurrentIndex(choice);
-        QCOMPARE(f.options.geophoneSelect, startSelect);
-        QCOMPARE(f.messages, reload ? QStringList() : QStringList{kNumber});
+        QCOMPARE(f.options.geophoneSelect, storedSelect);
+        const bool stopped = !reload && !choices.isEmpty();
+        QCOMPARE(f.messages, stopped ? QStringList{kNumber} : QStringList());
         f.Press(ok ? "okButton" : "cancelButton");
         QCOMPARE(dialog.result(), int(ok ? QDialog::Accepted : QDialog::Rejected));
         QCOMPARE(f.options.reloadRequested, reload);
         QCOMPARE(f.options.geophoneSelect, selectAfter);
         QCOMPARE(f.FileWritten(), ok);
         for (const QString& edit : edits) {
-            const bool copied = reload || edit.startsWith("loadFactor");
+            const bool copied = !stopped || edit.startsWith("loadFactor");
             QCOMPARE(Shown(f.options, edit.section('=', 0, 0)) == edit.section('=', 1), copied);
         }
     }
