@@ -50,12 +50,3 @@ std::string FindCompanionFile(const std::string& derivedPath) {
         return derivedPath;
     return (derived.parent_path() / found).string();
 }
-
-long long GprScanCountOfFile(const std::string& datPath) {
-    std::error_code ec;
-    auto size = fs::file_size(datPath, ec);
-    if (ec)
-        return -1;
-    constexpr std::uintmax_t kBlockBytes = 2048;
-    return size < kBlockBytes ? 0 : static_cast<long long>(size / kBlockBytes - 1);
-}

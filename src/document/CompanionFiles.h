@@ -15,6 +15,3 @@ CompanionNames DeriveCompanionNames(const std::string& rawPath);
 // same folder whose name matches it ignoring case (a recorder may write "T.kvt" with "T.img");
 // the derived name when neither exists.
 std::string FindCompanionFile(const std::string& derivedPath);
-
-// Scans in a GPR file (its 2048-byte blocks less the header block); -1 when it is missing.
-long long GprScanCountOfFile(const std::string& datPath);

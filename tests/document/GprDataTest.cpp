@@ -368,7 +368,9 @@ TEST(GprData, GeneratedFilesOfBothKindsReadWhole) {
         auto data = Read(files.dat, &result, &note);
         ASSERT_EQ(result, 0);
         EXPECT_TRUE(note.empty()) << note;
-        EXPECT_EQ(data->scanCount, GprScanCountOfFile(files.dat));
+        // Every 2048-byte block after the header is a scan.
+        EXPECT_EQ(data->scanCount,
+                  static_cast<int>(std::filesystem::file_size(files.dat) / 2048 - 1));
         EXPECT_GT(data->scanCount, 1000);
         EXPECT_EQ(data->fileKind, kind == synth::Options::Gpr::Qxr ? 2 : 1);
         for (int j = 1; j < data->scanCount; ++j)
