@@ -160,6 +160,29 @@ TEST_F(CycleDetectionTest, DetectionsFollowTheCyclesToTheSegmentEnd) {
     }
 }
 
+TEST_F(CycleDetectionTest, DetectionsStopAtTheCycleCapacityOfAFullSegment) {
+    // A full segment of 24-sample cycles holds 133,331 of them: more than the 130,000 the
+    // index lists have room for.
+    const int n = static_cast<int>(kSignalCapacity);
+    doc->pointCount = n;
+    doc->groupCount = kMaxSegmentGroups;
+    for (int g = 0; g <= kMaxSegmentGroups; ++g)
+        doc->groupDistance[g] = 100.0f + static_cast<float>(g);
+    float* y = doc->loadFiltered.data();
+    std::fill_n(y, n, 0.0f);
+    for (int at = 4; at + 2 < n; at += 12) {
+        const float d = at % 24 == 4 ? -1.0f : 1.0f;
+        y[at - 1] = y[at + 1] = d / 2;
+        y[at] = d;
+    }
+    std::copy_n(y, n, doc->geoFiltered.data());
+    const int capacity = static_cast<int>(kCycleCapacity);
+    EXPECT_EQ(deflection::DetectLoadCycles(*doc), capacity);
+    EXPECT_EQ(doc->loadCycleCount, capacity - 3);
+    EXPECT_EQ(deflection::DetectGeoCycles(*doc), capacity - 1);
+    EXPECT_EQ(deflection::PairCycles(*doc, capacity), capacity - 2);
+}
+
 // Index lists set by hand by their middles (trough 5 before, peak 5 after). Load cycle k has
 // the amplitude 3 + k, geophone cycle j 2 + j; `pairedWith` lists the load cycle of each
 // counted geophone cycle from `firstKept` on.
