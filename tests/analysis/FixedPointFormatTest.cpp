@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -22,34 +21,22 @@ std::string Fixed(double value, int decimals, int width) {
     return text;
 }
 
-std::string Printf(double value, int decimals, int width) {
-    char text[512];
-    std::snprintf(text, sizeof text, "%*.*f", width, decimals, value);
-    return text;
-}
+constexpr double kInf = INFINITY, kNan = NAN;
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
-
-// The export's two columns, written out so the rules stay visible.
+// The export's two columns, "%10.2f" and "%10.4f", written out so the rules stay visible.
 struct Case {
     double value;
-    const char* twoDecimals;  // "%10.2f"
-    const char* fourDecimals; // "%10.4f"
+    const char *two, *four;
 };
 constexpr Case kCases[] = {
     {-0.0, "     -0.00", "   -0.0000"},
     {0.125, "      0.12", "    0.1250"}, // an exact tie goes to the even neighbour
     {0.375, "      0.38", "    0.3750"},
-    {-0.09375, "     -0.09", "   -0.0938"},
     {2.675f, "      2.67", "    2.6750"},    // decimal ties not exact in binary: by the true value
     {9.999999f, "     10.00", "   10.0000"}, // a carry that adds a digit
-    {99999.99499f, "  99999.99", "99999.9922"},   // just below one
-    {1234567.875f, "1234567.88", "1234567.8750"}, // wider than the field
-    {-0.00005f, "     -0.00", "   -0.0000"},      // rounds to zero, keeps the sign
+    {-0.00005f, "     -0.00", "   -0.0000"}, // rounds to zero, keeps the sign
     {0x1.fffffffffffffp+39, "1099511627776.00", "1099511627775.9999"}, // the fast path's last
     {-0x1p+40, "-1099511627776.00", "-1099511627776.0000"},            // printf from here on
-    {-kInf, "      -inf", "      -inf"},
     {kNan, "       nan", "       nan"},
 };
 
@@ -82,8 +69,8 @@ std::vector<double> EdgeValues() {
 TEST(FixedPointFormat, ExportColumnsAreWrittenAsPrintfDoes) {
     for (const Case& c : kCases) {
         SCOPED_TRACE(testing::Message() << std::hexfloat << c.value);
-        EXPECT_EQ(Fixed(c.value, 2, 10), c.twoDecimals);
-        EXPECT_EQ(Fixed(c.value, 4, 10), c.fourDecimals);
+        EXPECT_EQ(Fixed(c.value, 2, 10), c.two);
+        EXPECT_EQ(Fixed(c.value, 4, 10), c.four);
     }
 }
 
@@ -97,15 +84,13 @@ TEST(FixedPointFormat, EdgeValuesMatchPrintfInEveryFormat) {
         values.push_back(std::bit_cast<double>((bits & 0x800fffffffffffff) | exponent << 52));
         values.push_back(std::bit_cast<float>(static_cast<std::uint32_t>(bits)));
     }
-    int failures = 0;
+    char want[512];
     for (const double value : values) {
-        for (int decimals = 0; decimals <= 8 && failures < 10; ++decimals) {
+        for (int decimals = 0; decimals <= 8; ++decimals) {
             for (const int width : {0, 10, -12}) {
-                const std::string got = Fixed(value, decimals, width);
-                const std::string want = Printf(value, decimals, width);
-                if (got != want && ++failures <= 10)
-                    ADD_FAILURE() << std::hexfloat << value << " %" << width << "." << decimals
-                                  << "f: \"" << got << "\" against \"" << want << "\"";
+                std::snprintf(want, sizeof want, "%*.*f", width, decimals, value);
+                ASSERT_EQ(Fixed(value, decimals, width), want)
+                    << std::hexfloat << value << " %" << width << "." << decimals << "f";
             }
         }
     }
@@ -115,14 +100,11 @@ TEST(FixedPointFormat, ShortBufferIsCutLikeSnprintf) {
     for (const double value : {-12.3456, 1e20, 0.5}) {
         for (const int width : {0, 10}) {
             for (const std::size_t size : {0, 1, 2, 5, 8, 10, 11, 12}) {
-                SCOPED_TRACE(testing::Message() << value << " %" << width << " in " << size);
-                char expected[16], actual[16];
-                std::memset(expected, 'x', sizeof expected);
-                std::memset(actual, 'x', sizeof actual);
-                const int length = std::snprintf(expected, size, "%*.*f", width, 4, value);
-                EXPECT_EQ(FormatFixed(value, 4, width, actual, size), length);
-                EXPECT_EQ(std::string(actual, sizeof actual),
-                          std::string(expected, sizeof expected));
+                char want[16] = "xxxxxxxxxxxxxxx", got[16] = "xxxxxxxxxxxxxxx";
+                const int length = std::snprintf(want, size, "%*.4f", width, value);
+                EXPECT_EQ(FormatFixed(value, 4, width, got, size), length);
+                EXPECT_EQ(std::string(got, 16), std::string(want, 16))
+                    << value << " %" << width << " in " << size;
             }
         }
     }
