@@ -94,8 +94,7 @@ void FilterInBlocks(SosPairCascade& cascade, std::vector<double>& a, std::vector
 // around the chunks of 1024 samples (and steps: n samples through S sections take n + S - 1),
 // some float to float: the state carried between calls must give the bits of one call.
 TEST(SosFilter, EveryPathAndEveryBlockSplitGiveTheBitsOfTheReference) {
-    SosFilter signedZero;
-    signedZero.sections.assign(9, {-0.5, -0.25, -0.125, 0.5, 0.0625});
+    const SosFilter signedZero{std::vector<SosSection>(9, {-0.5, -0.25, -0.125, 0.5, 0.0625})};
     const SosFilter designs[] = {Design(1, 25, 35),  Design(3, 29, 31),  Design(4, 0.5, 200),
                                  Design(10, 1, 490), Design(11, 20, 40), Design(5, 0, 5),
                                  Design(2, 0, 100),  Design(16, 20, 40), Design(17, 20, 40),
