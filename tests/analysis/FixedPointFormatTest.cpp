@@ -68,9 +68,8 @@ std::vector<double> EdgeValues() {
 
 TEST(FixedPointFormat, ExportColumnsAreWrittenAsPrintfDoes) {
     for (const Case& c : kCases) {
-        SCOPED_TRACE(testing::Message() << std::hexfloat << c.value);
-        EXPECT_EQ(Fixed(c.value, 2, 10), c.two);
-        EXPECT_EQ(Fixed(c.value, 4, 10), c.four);
+        EXPECT_EQ(Fixed(c.value, 2, 10), c.two) << std::hexfloat << c.value;
+        EXPECT_EQ(Fixed(c.value, 4, 10), c.four) << std::hexfloat << c.value;
     }
 }
 
