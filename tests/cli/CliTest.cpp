@@ -24,7 +24,7 @@ namespace {
 struct Case {
     std::string arguments;
     int code = -1;
-    std::string out, err;
+    std::string out{}, err{};
     bool terminal = false;
 };
 
@@ -49,7 +49,7 @@ Case RunCli(const std::string& arguments, const TempDir& dir, bool terminal = fa
     }
     const std::string command = "cd " + dir.Path() + " && " + VORLIX_CLI_PATH + " " + arguments;
     std::FILE* pipe = popen((command + " 2>" + errTo).c_str(), "r");
-    Case run{arguments, -1, "", ""};
+    Case run{arguments};
     char buffer[4096];
     for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
         run.out.append(buffer, got);
@@ -167,15 +167,13 @@ TEST_F(CliTest, InfoCyclesAndSpectrumPrintTheirReportsWhole) {
         {"info road.KVT", 0,
          "File: road.KVT" + whole + "  road images: road.IMG (8 pictures, 0 to 1475 ft)\n" +
              "  GPS track: road.GPS (201 track points, 51 temperature points)\n"
-             "  GPR scans: road.DAT (QXR-GPR, 1476 scans of 1024 samples, 1 marks)\n",
-         ""},
+             "  GPR scans: road.DAT (QXR-GPR, 1476 scans of 1024 samples, 1 marks)\n"},
         {"info odd.KVT", 0,
          "File: odd.KVT" + whole +
              "  road images: odd.IMG (no picture)\n    refused: The road images \"odd.IMG\" hold "
              "no picture.\n  GPS track: odd.GPS (no points)\n  GPR scans: odd.DAT (not usable)\n"
              "    refused: \"odd.DAT\" is not a GPR file: it starts with neither \"QXR-GPR\" nor "
-             "\"PULSE07\".\n",
-         ""},
+             "\"PULSE07\".\n"},
         {"info long.KVT --segment 1", 0,
          tables +
              "Title: Raw data file has 3300250 point and 13201 group. Current read segment is:2\n" +
@@ -184,21 +182,20 @@ TEST_F(CliTest, InfoCyclesAndSpectrumPrintTheirReportsWhole) {
                     second->groupDistance[0], second->groupDistance[400],
                     second->segmentStartDistance) +
              "Companion files:\n  road images: long.IMG (missing)\n"
-             "  GPS track: long.GPS (no points)\n  GPR scans: long.DAT (missing)\n",
-         ""},
+             "  GPS track: long.GPS (no points)\n  GPR scans: long.DAT (missing)\n"},
         {"info long.KVT --segment 2", 1, tables, noSegment},
         {"info long.KVT --segment -1", 1, tables,
          "vorlix-cli: segment -1 does not exist (the file has 2)\n"},
-        {"cycles road.KVT --csv", 0, Cycles(*road, true), ""},
-        {"cycles long.KVT --segment 1", 0, Cycles(*second, false), ""},
+        {"cycles road.KVT --csv", 0, Cycles(*road, true)},
+        {"cycles long.KVT --segment 1", 0, Cycles(*second, false)},
         {"cycles long.KVT --segment 2", 1, "", noSegment},
         {"spectrum road.KVT --signal geo --start 1000 --end 1300", 0,
-         SpectrumRows(*road, spectrum::kGeophoneMode, 1000, 1300), ""},
+         SpectrumRows(*road, spectrum::kGeophoneMode, 1000, 1300)},
         {"spectrum road.KVT --signal load --start 100", 0,
-         SpectrumRows(*road, spectrum::kLoadMode, 100, 5100), ""},
+         SpectrumRows(*road, spectrum::kLoadMode, 100, 5100)},
         // The default window of 5000 points stops at the end of the segment.
         {"spectrum long.KVT --signal load --segment 1 --start 97000", 0,
-         SpectrumRows(*second, spectrum::kLoadMode, 97000, 100250), ""},
+         SpectrumRows(*second, spectrum::kLoadMode, 97000, 100250)},
         {"spectrum long.KVT --signal load --segment 2", 1, "", noSegment},
     });
 }
@@ -217,8 +214,8 @@ TEST_F(CliTest, RefusalsAreWholeMessagesWithExactExitCodes) {
     EXPECT_EQ(help.out.rfind("usage: vorlix-cli COMMAND FILE.KVT [options] [--workdir DIR]\n", 0),
               0u);
     std::vector<Case> cases = {
-        {"--help", 0, help.out, ""},
-        {"-h", 0, help.out, ""},
+        {"--help", 0, help.out},
+        {"-h", 0, help.out},
         {"", 2, "", help.out},
         {"frob road.KVT", 2, "", "vorlix-cli: unknown command \"frob\"\n" + help.out}};
     const std::string missing = "vorlix-cli: Cannot open \"nope.KVT\": No such file or directory";
@@ -228,7 +225,7 @@ TEST_F(CliTest, RefusalsAreWholeMessagesWithExactExitCodes) {
         {"export road.KVT --workdir . -j", "vorlix-cli: option -j needs a value"},
         {"export road.KVT -k 2", "vorlix-cli: unknown option -k"},
         {"info road.KVT -j2", "unknown option -j"},
-        {"info road.KVT road.KVT", "one raw file is needed"},
+        {"info road.KVT --workdir . --", "one raw file is needed"}, // "--" is a word
         {"info road.KVT --segment 2147483648",
          "--segment needs a whole number, not \"2147483648\""},
         {"info road.KVT --segment ''", "--segment needs a whole number, not \"\""},
@@ -236,6 +233,8 @@ TEST_F(CliTest, RefusalsAreWholeMessagesWithExactExitCodes) {
         {"cycles", "one raw file is needed"},
         {"cycles road.KVT --segment 1x", "--segment needs a whole number, not \"1x\""},
         {"cycles road.KVT --segment -1", "vorlix-cli: segment -1 does not exist (the file has 1)"},
+        {"cycles road.KVT --segment 2147483647",
+         "vorlix-cli: segment 2147483647 does not exist (the file has 1)"},
         {"cycles nope.KVT", missing},
         {"cycles road.KVT --workdir nowhere",
          "vorlix-cli: The calibration factor of Geophone-1 is not set; enter it in the options."},
@@ -243,7 +242,9 @@ TEST_F(CliTest, RefusalsAreWholeMessagesWithExactExitCodes) {
         {"spectrum road.KVT --csv", "unknown option --csv"},
         {"spectrum road.KVT --signal x", "--signal must be load or geo"},
         {"spectrum road.KVT --signal geo --start x", "--start needs a whole number, not \"x\""},
-        {"spectrum road.KVT --signal geo --segment -1", "--segment must not be negative"},
+        {"spectrum road.KVT --signal geo --segment -2147483647", "--segment must not be negative"},
+        {"spectrum road.KVT --signal load --end 1",
+         "vorlix-cli: The spectrum window from point 0 to 1 needs at least 2 points."},
         {"spectrum nope.KVT --signal geo", missing},
         {"spectrum road.KVT --signal load --start 10 --end 10", window + "10 to 10" + inside},
         {"spectrum road.KVT --signal load --start -1 --end 5", window + "-1 to 5" + inside},
@@ -292,7 +293,7 @@ TEST_F(CliTest, ExportAndConvertReportWhatTheyWroteAndNeverReplaceAnEarlierFile)
         {"export road.KVT -j 2 --out-dir out", 0, inOut,
          "\rexport [" + dots + "]   0.0% (0/1)\rexport [" + hashes + "] 100.0% (1/1)\r\033[K",
          true},
-        {"export road.KVT -j 1 --out-dir out/", 0, inOut, ""},
+        {"export road.KVT -j 1 --out-dir out/", 0, inOut},
         {"convert road.KVT --out-dir out", 0, converted,
          "\rconvert [" + dots + "]   0.0% (0/401)\rconvert [" + hashes +
              "] 100.0% (401/401)\r\033[K",
