@@ -218,15 +218,16 @@ TEST_F(CliTest, RefusalsAreWholeMessagesWithExactExitCodes) {
         {"", 2, "", help.out},
         {"frob road.KVT", 2, "", "vorlix-cli: unknown command \"frob\"\n" + help.out}};
     const std::string missing = "vorlix-cli: Cannot open \"nope.KVT\": No such file or directory";
+    const std::string number = "--segment needs a whole number, not \"";
     const std::string window = "the window from point ", inside = " is not inside the segment's ";
     const std::pair<std::string, std::string> refusals[] = {
         {"info road.KVT --workdir . --segment", "vorlix-cli: option --segment needs a value"},
         {"export road.KVT --workdir . -j", "vorlix-cli: option -j needs a value"},
         {"export road.KVT -k 2", "vorlix-cli: unknown option -k"},
         {"info road.KVT -j2", "unknown option -j"},
-        {"info road.KVT --workdir . --", "one raw file is needed"}, // "--" is a word
-        {"info road.KVT --segment 2147483648",
-         "--segment needs a whole number, not \"2147483648\""},
+        {"info - --workdir . --", "one raw file is needed"}, // words, not options
+        {"info road.KVT --segment 2147483648", number + "2147483648\""},
+        {"info road.KVT --segment -2147483648", number + "-2147483648\""},
         {"info road.KVT --segment ''", "--segment needs a whole number, not \"\""},
         {"info nope.KVT", missing},
         {"cycles", "one raw file is needed"},
@@ -257,7 +258,6 @@ TEST_F(CliTest, RefusalsAreWholeMessagesWithExactExitCodes) {
          "vorlix-cli: export failed: Cannot create \"none/road.TXT\": No such file or directory"},
         {"export nope.KVT", missing},
         {"convert", "a raw file is needed"},
-        {"convert road.KVT -j 2", "unknown option -j"},
         {"convert road.KVT --out-dir none/", "vorlix-cli: conversion failed: Cannot create "
                                              "\"none/road_A.DAT\": No such file or directory"},
     };
