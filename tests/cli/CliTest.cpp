@@ -90,10 +90,9 @@ protected:
     static std::unique_ptr<CVorlixDoc> Load(const std::string& name, int segment) {
         auto doc = std::make_unique<CVorlixDoc>(shared->Path());
         RawFileLoader loader;
-        loader.OpenNewFile(*doc, shared->File(name), OpenOptions{.readFirstSegment = !segment});
+        loader.OpenNewFile(*doc, shared->File(name), OpenOptions{.readFirstSegment = false});
         doc->options.currentSegment = segment;
-        if (segment != 0)
-            loader.ReloadCurrentFile(*doc);
+        loader.ReloadCurrentFile(*doc);
         return doc;
     }
     // Runs each case (with the folder's settings unless it names its own) and compares wholly.
@@ -145,7 +144,6 @@ std::string SpectrumRows(CVorlixDoc& doc, int mode, int start, int end) {
 
 TEST_F(CliTest, InfoCyclesAndSpectrumPrintTheirReportsWhole) {
     auto road = Load("road.KVT", 0), second = Load("long.KVT", 1);
-    ASSERT_TRUE(road->cycleCount > 0 && second->resultCount > 0);
     const std::string channels =
         "Active channels: 2\n  block 0: channel 0 \"Load\" \"kips\" \"Load cell\" \"LC-2041\" "
         "\"Actuator load\"\n  block 1: channel 1 \"Geophone-1\" \"mils\" \"Geophone\" \"GC-101\" "
@@ -183,6 +181,8 @@ TEST_F(CliTest, InfoCyclesAndSpectrumPrintTheirReportsWhole) {
              "Companion files:\n  road images: long.IMG (missing)\n"
              "  GPS track: long.GPS (no points)\n  GPR scans: long.DAT (missing)\n"},
         {"info long.KVT --segment 2", 1, tables, noSegment},
+        {"info long.KVT --segment 1 --workdir nowhere", 1, tables,
+         "vorlix-cli: The calibration factor of Geophone-1 is not set; enter it in the options.\n"},
         {"info long.KVT --segment -1", 1, tables,
          "vorlix-cli: segment -1 does not exist (the file has 2)\n"},
         {"cycles road.KVT --csv", 0, Cycles(*road, true)},
