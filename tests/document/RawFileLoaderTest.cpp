@@ -1,12 +1,14 @@
-// Reading raw test files into the document: the channel table, segments, decoding, refusals
-// and companion files.
+// Reading raw test files into the document: the channel table, segments, decoding, refusals,
+// companion files, and the zeroed storage the segment is decoded into.
 #include "document/RawFileLoader.h"
 #include "document/CVorlixDoc.h"
 #include "document/CompanionFiles.h"
+#include "document/FixedArray.h"
 #include "document/RawFile.h"
 #include "document/RawFileFormat.h"
 #include "document/SegmentDecoder.h"
 #include "document/SegmentStepping.h"
+#include "document/ZeroedPages.h"
 #include "support/RawFileBuilder.h"
 #include "support/TempDir.h"
 
@@ -14,6 +16,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -47,15 +50,11 @@ protected:
 // distance per group plus one extrapolated (repeated for a single group), and the extremes:
 // six groups hold every count -498..498 of a block, two -498..1, one -498..-249.
 TEST_F(RawFileLoaderTest, DecodesTheSegmentCalibrated) {
-    const struct {
-        int select, groups;
-        float factor;
-        int top;
-        float extra;
-    } cases[] = {{1, 6, 0.8f, 498, 31.0f},
-                 {2, 1, 1.25f, -249, 1.0f},
-                 {3, 2, 3.0f, 1, 5.0f},
-                 {4, 6, 1.0f, 498, 31.0f}};
+    // clang-format off
+    const struct { int select, groups; float factor; int top; float extra; } cases[] = {
+        {1, 6, 0.8f, 498, 31.0f}, {2, 1, 1.25f, -249, 1.0f}, {3, 2, 3.0f, 1, 5.0f},
+        {4, 6, 1.0f, 498, 31.0f}};
+    // clang-format on
     for (const auto& k : cases) {
         SCOPED_TRACE(k.select);
         doc->options.geophoneSelect = k.select;
@@ -136,14 +135,9 @@ TEST_F(RawFileLoaderTest, UnusableFilesAreRefusedAndTheDocumentKeepsWhatItHad) {
         return "Geophone " + std::to_string(select) +
                " is not a geophone of the test (1 to 4); choose one in the options.";
     };
-    const struct {
-        std::string path;
-        int channels;
-        std::size_t size;
-        int select;
-        float factor;
-        std::string message;
-    } cases[] = {
+    // clang-format off
+    const struct { std::string path; int channels; std::size_t size; int select; float factor;
+                   std::string message; } cases[] = {
         {bad, 5, 0, 1, 0.8f, quoted + " holds no whole group of samples (0 bytes)."},
         {bad, 5, 10'599, 1, 0.8f, quoted + " holds no whole group of samples (10599 bytes)."},
         {bad, 5, 10'600, 0, 0.8f, notGeophone(0)},
@@ -153,8 +147,8 @@ TEST_F(RawFileLoaderTest, UnusableFilesAreRefusedAndTheDocumentKeepsWhatItHad) {
         {bad, 2, 9'100, 1, 0.0f, noFactor},
         {bad, 2, 9'100, 1, std::nanf(""), noFactor},
         {missing, 5, 0, 1, 0.8f, "Cannot open \"" + missing + "\": " + std::strerror(ENOENT)},
-        {dir.Path(), 5, 0, 1, 0.8f, "Cannot open \"" + dir.Path() + "\": not a file"},
-    };
+        {dir.Path(), 5, 0, 1, 0.8f, "Cannot open \"" + dir.Path() + "\": not a file"}};
+    // clang-format on
     for (const auto& k : cases) {
         SCOPED_TRACE(k.message);
         RawFileBuilder b;
@@ -217,10 +211,10 @@ TEST_F(RawFileLoaderTest, CompanionFilesAndTheirNote) {
         EXPECT_TRUE(readSegment || counts == 0) << counts;
         doc->cycleCount = doc->resultCount = doc->loadCycleCount = doc->geoCycleCount = 1;
     }
-    // A name without a dot gets dotted extensions; a dot in a folder name counts.
+    // Without a dot, dotted extensions; a dot in a folder name counts. The derived name wins,
+    // else the first spelling in name order.
     EXPECT_EQ(DeriveCompanionNames("/d/road").txt, "/d/road.TXT");
     EXPECT_EQ(DeriveCompanionNames("/d/run.1/road").img, "/d/run.IMG");
-    // The derived name wins; else the first spelling in name order.
     for (const char* name : {"u.iMG", "u.Img", "u.IMG"}) {
         ASSERT_TRUE(RawFileBuilder::WriteBytes(dir.File(name), {1}));
         EXPECT_EQ(FindCompanionFile(dir.File("u.IMG")), dir.File(name));
@@ -264,11 +258,10 @@ TEST(ChannelTable, ReadsEveryFieldAndCutsNameLengthsThatOverrunTheDescriptor) {
 // More than 400 groups left over form a segment of their own; fewer join the last one.
 TEST(RawFileFormat, SegmentTablesAndGroupCounts) {
     using Ranges = std::vector<std::pair<long long, long long>>;
-    const std::pair<long long, Ranges> cases[] = {{0, {}},
-                                                  {400, {{0, 400}}},
-                                                  {401, {{0, 401}}},
-                                                  {13200, {{0, 13200}}},
-                                                  {13201, {{0, 12800}, {12800, 13201}}}};
+    // clang-format off
+    const std::pair<long long, Ranges> cases[] = {{0, {}}, {400, {{0, 400}}}, {401, {{0, 401}}},
+        {13200, {{0, 13200}}}, {13201, {{0, 12800}, {12800, 13201}}}};
+    // clang-format on
     for (const auto& [groups, expected] : cases) {
         Ranges table;
         for (const auto& s : rawfile::BuildSegmentTable(groups, 12800))
@@ -279,6 +272,30 @@ TEST(RawFileFormat, SegmentTablesAndGroupCounts) {
     EXPECT_EQ(rawfile::GroupCountOfFile(7999, 5), 0);
     EXPECT_EQ(rawfile::GroupCountOfFile(8000 + 2600 * 3 + 2599, 5), 3);
     EXPECT_EQ(rawfile::GroupCountOfFile(8000 + 1000, 0), 10); // no channel: 100-byte groups
+}
+
+// Small blocks come from the heap, large ones on a 2 MB boundary whether or not the system
+// takes the huge-page advice; all are zero-filled and writable to their last byte.
+TEST(ZeroedPages, BlocksAreZeroedWritableAndLargeOnesAligned) {
+    const zeroedpages::AdviseFn refuse = [](void*, std::size_t) { return -1; };
+    const std::pair<std::size_t, zeroedpages::AdviseFn> cases[] = {
+        {1000, &zeroedpages::AdviseHugePages},
+        {zeroedpages::kHugePage, &zeroedpages::AdviseHugePages},
+        {12'800'001, &zeroedpages::AdviseHugePages},
+        {12'800'001, refuse}};
+    for (const auto& [bytes, advise] : cases) {
+        auto* block = static_cast<unsigned char*>(zeroedpages::Allocate(bytes, advise));
+        ASSERT_NE(block, nullptr) << bytes;
+        const auto misalignment = reinterpret_cast<std::uintptr_t>(block) % zeroedpages::kHugePage;
+        EXPECT_TRUE(bytes < zeroedpages::kHugePage || misalignment == 0) << bytes;
+        EXPECT_EQ(block[0] + block[bytes / 2] + block[bytes - 1], 0);
+        std::memset(block, 0xab, bytes);
+        EXPECT_EQ(block[bytes - 1], 0xab);
+        zeroedpages::Free(block, bytes);
+    }
+    FixedArray<float, 3'200'000> samples;
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(samples.data()) % zeroedpages::kHugePage, 0u);
+    EXPECT_EQ(samples[3'199'999], 0.0f);
 }
 
 } // namespace
