@@ -86,11 +86,12 @@ TEST_F(RawFileLoaderTest, StepsThroughATwoSegmentFileThatShrinks) {
     b.activeChannels = 2;
     b.groups = 1300;
     const std::string path = Write(b);
-    ASSERT_TRUE(loader.OpenNewFile(*doc, path).segmentRead);
+    ASSERT_TRUE(loader.OpenNewFile(*doc, path, OpenOptions{false}).fileOpened);
     CKVTcontrol& o = doc->options;
     EXPECT_EQ(o.segmentCount, 2);
     EXPECT_FALSE(StepToPreviousSegment(o));
     ASSERT_TRUE(StepToNextSegment(o));
+    o.reloadRequested = true;
     LoadResult r = loader.ReloadCurrentFile(*doc);
     EXPECT_EQ(r.title, "Raw data file has 325000 point and 1300 group. Current read segment is:2");
     EXPECT_EQ(doc->groupCount, 500);
@@ -98,7 +99,7 @@ TEST_F(RawFileLoaderTest, StepsThroughATwoSegmentFileThatShrinks) {
     EXPECT_EQ(doc->groupDistance[0], b.distance(500));
     EXPECT_EQ(doc->loadSignal[0], Calibrated(0, b.sample(0, 500, 0), false));
     EXPECT_EQ(doc->geoSignal[250 * 500 - 1], Calibrated(0.8f, b.sample(1, 999, 249)));
-    EXPECT_FALSE(StepToNextSegment(o));
+    EXPECT_FALSE(StepToNextSegment(o) || o.reloadRequested);
     EXPECT_EQ(o.currentSegment, 1);
     EXPECT_TRUE(StepToPreviousSegment(o) && StepToNextSegment(o));
     fs::resize_file(path, 8000 + 1100 * 700 + 50);
@@ -122,6 +123,8 @@ TEST_F(RawFileLoaderTest, UnusableFilesAreRefusedAndTheDocumentKeepsWhatItHad) {
     const float firstSample = doc->loadSignal[0];
     const std::string bad = dir.File("bad.KVT"), missing = dir.File("missing.KVT");
     const std::string quoted = "\"" + bad + "\"";
+    const std::string notGeophone =
+        " is not a geophone of the test (1 to 4); choose one in the options.";
     const std::string noFactor =
         "The calibration factor of Geophone-1 is not set; enter it in the options.";
     // clang-format off
@@ -129,10 +132,8 @@ TEST_F(RawFileLoaderTest, UnusableFilesAreRefusedAndTheDocumentKeepsWhatItHad) {
                    std::string message; } cases[] = {
         {bad, 5, 0, 1, 0.8f, quoted + " holds no whole group of samples (0 bytes)."},
         {bad, 5, 10'599, 1, 0.8f, quoted + " holds no whole group of samples (10599 bytes)."},
-        {bad, 5, 10'600, 0, 0.8f,
-         "Geophone 0 is not a geophone of the test (1 to 4); choose one in the options."},
-        {bad, 5, 10'600, 5, 0.8f,
-         "Geophone 5 is not a geophone of the test (1 to 4); choose one in the options."},
+        {bad, 5, 10'600, 0, 0.8f, "Geophone 0" + notGeophone},
+        {bad, 5, 10'600, 5, 0.8f, "Geophone 5" + notGeophone},
         {bad, 2, 9'100, 2, 1.25f, quoted + " has 2 active channels: no block for Geophone-2."},
         {bad, 0, 8'100, 1, 0.8f, quoted + " has 0 active channels: no block for Geophone-1."},
         {bad, 2, 9'100, 1, 0.0f, noFactor},
@@ -174,27 +175,28 @@ TEST_F(RawFileLoaderTest, UnusableFilesAreRefusedAndTheDocumentKeepsWhatItHad) {
 // Companion files found ignoring case, and what was wrong with them, in the load's note; a
 // new file opened without a segment holds none of the one before.
 TEST_F(RawFileLoaderTest, CompanionFilesAndTheirNote) {
-    doc->options.showGprColormap = 1;
+    doc->options.segmentGroups = 0; // a damaged setting reads one group
     ASSERT_TRUE(RawFileBuilder::WriteBytes(dir.File("t.img"), {1, 2, 3}));
     ASSERT_TRUE(RawFileBuilder::WriteBytes(dir.File("T.Dat"), {'n', 'o'}));
     const std::string path = Write(RawFileBuilder{});
-    const std::string note =
-        "The road images \"" + dir.File("t.img") + "\" are too short for their header. \"" +
-        dir.File("T.Dat") +
+    const std::string images =
+        "The road images \"" + dir.File("t.img") + "\" are too short for their header.";
+    const std::string gpr =
+        " \"" + dir.File("T.Dat") +
         "\" is not a GPR file: it starts with neither \"QXR-GPR\" nor \"PULSE07\".";
     for (bool readSegment : {true, false}) {
         SCOPED_TRACE(readSegment);
         doc->options.reloadRequested = true;
+        doc->options.showGprColormap = readSegment; // GPR scans only when shown
         const LoadResult r = loader.OpenNewFile(*doc, path, OpenOptions{readSegment});
-        EXPECT_TRUE(r.fileOpened && r.segmentRead == readSegment);
-        EXPECT_EQ(r.companionNote, note);
+        EXPECT_TRUE(r.fileOpened && r.segmentRead == readSegment && !doc->options.reloadRequested);
+        EXPECT_EQ(r.companionNote, readSegment ? images + gpr : images);
         EXPECT_EQ(r.title, "Raw data file has 2500 point and 10 group. Current read segment is:1");
-        EXPECT_FALSE(doc->options.reloadRequested);
         EXPECT_EQ((std::vector<std::string>{doc->images.imgPath, doc->gpr.gprData.path,
                                             doc->gps.gpsPath, doc->rdoPath, doc->txtPath}),
                   (std::vector<std::string>{dir.File("t.img"), dir.File("T.Dat"), dir.File("t.GPS"),
                                             dir.File("t.RDO"), dir.File("t.TXT")}));
-        EXPECT_EQ(doc->pointCount + doc->groupCount, readSegment ? 2500 + 10 : 0);
+        EXPECT_EQ(doc->pointCount + doc->groupCount, readSegment ? 250 + 1 : 0);
         const int counts =
             doc->cycleCount + doc->resultCount + doc->loadCycleCount + doc->geoCycleCount;
         EXPECT_TRUE(readSegment || counts == 0) << counts;
