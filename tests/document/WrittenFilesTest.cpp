@@ -185,8 +185,8 @@ TEST(ConversionPulses, TrainsHaveTheirWidthSpacingAndStart) {
         EXPECT_EQ(PulseTrain(k.pulses), expected) << k.pulses;
     }
     EXPECT_EQ(DefaultOutputBase("/d/run.2.KVT"), "/d/run.2");
-    EXPECT_EQ(DefaultOutputBase("/data.v2/run7"), "/data.v2/run7");
-    EXPECT_EQ(DefaultOutputBase("run7"), "run7");
+    EXPECT_EQ(DefaultOutputBase("/d./run7"), "/d./run7");
+    EXPECT_EQ(DefaultOutputBase(".KVT"), "");
 }
 
 // Every value: missing channels 0.0, those past the ninth dropped, channel 7 pulsed, every fourth
