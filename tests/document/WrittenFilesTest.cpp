@@ -65,14 +65,14 @@ protected:
     const std::string settings = dir.File(CKVTcontrol::kSettingsFileName);
 };
 
-// The whole 1240-byte file: every field at its offset, the chart rows in the file order 4, 2,
-// 1, 3. Texts that fill their field are read whole and written back cut before a zero.
+// Every field at its offset (no value with a zero low byte, so one byte off shows), chart rows
+// in the file order 4, 2, 1, 3; texts filling their field read whole, written back cut.
 TEST_F(WrittenFilesTest, SettingsFieldsHaveTheirOffsets) {
     Bytes image(1240, 0);
     Put<std::int32_t>(image, 0, 77);
     Put<std::int32_t>(image, 4, 7); // no geophone of the test: the stored name stays
-    const float floats[] = {1.5f, 2.5f,  3.5f, 4.5f,  5.5f, 45.25f, 7.5f, -4.0f,
-                            4.0f, -2.0f, 2.0f, -1.0f, 1.0f, -3.0f,  3.0f, -12.75f};
+    const float floats[] = {1.1f, 2.1f,  3.1f, 4.1f,  5.1f, 45.1f, 7.1f, -4.1f,
+                            4.1f, -2.1f, 2.1f, -1.1f, 1.1f, -3.1f, 3.1f, -12.1f};
     for (std::size_t i = 0; i < std::size(floats); ++i)
         Put(image, 8 + 4 * i, floats[i]);
     Put<std::int32_t>(image, 72, 15);
