@@ -221,14 +221,13 @@ TEST(ChannelTable, ReadsEveryFieldAndCutsNameLengthsThatOverrunTheDescriptor) {
         for (int k = 0; k < 34; ++k)
             d[k] = static_cast<std::uint8_t>(i * 16 + k + 1);
         d[25] = i % 3 == 0 ? 0 : 1;
-        std::memcpy(d + 50,
-                    "\x03\x00\x02\xFF\x09"
-                    "abcde",
-                    10);
+        std::memcpy(d + 50, "\x03\x00\x02\x09\xFF", 5); // name lengths, the last too long
+        std::memcpy(d + 55, "abcde", 5);
         std::memset(d + 60, 'z', 190);
     }
     Cchannel c;
     c.ReadChannelTable(bytes.data(), 500 + 250 * 11 + 25);
+    c.ReadChannelTable(bytes.data(), 500 + 250 * 11 + 25); // read again: the same list
     EXPECT_EQ(std::vector<int>(c.activeList, c.activeList + c.activeCount),
               (std::vector<int>{1, 2, 4, 5, 7, 8, 10}));
     const Cdatachannel& d = c.dataChannels[1];
@@ -238,9 +237,8 @@ TEST(ChannelTable, ReadsEveryFieldAndCutsNameLengthsThatOverrunTheDescriptor) {
                                 0x25242322, 0x29282726}));
     EXPECT_EQ(Bytes(d.field26, d.field26 + 8),
               (Bytes{0x2B, 0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32}));
-    const std::string names[5] = {"abc", "", "de", std::string(190, 'z'), ""};
+    const std::string names[5] = {"abc", "", "de", std::string(9, 'z'), std::string(181, 'z')};
     EXPECT_TRUE(std::equal(names, names + 5, d.names));
-    // The last descriptor ends before its active flag, which reads as zero.
     EXPECT_EQ(c.dataChannels[11].field21, static_cast<std::int32_t>(0xC9C8C7C6));
     EXPECT_EQ(c.dataChannels[11].active, 0);
 }
