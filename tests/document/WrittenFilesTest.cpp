@@ -144,7 +144,7 @@ TEST_F(WrittenFilesTest, WriterReopenedUnopenedAndCommitted) {
     EXPECT_TRUE(w.Open(dir.File("a")));
     EXPECT_EQ(w.Error(), "");
     EXPECT_TRUE(w.Open(dir.File("b")));
-    EXPECT_TRUE(w.Write("xy", 2) && w.Write("", 0) && w.Commit());
+    EXPECT_TRUE(w.Write("x", 1) && w.Write("y", 1) && w.Write("", 0) && w.Commit());
     EXPECT_FALSE(w.Write("z", 1) || w.Commit());
     EXPECT_FALSE(dir.HasTemporaryFiles() || fs::exists(dir.File("a")));
     EXPECT_EQ(ReadBytes(dir.File("b")), (Bytes{'x', 'y'}));
