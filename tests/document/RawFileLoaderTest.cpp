@@ -44,13 +44,12 @@ protected:
     RawFileLoader loader;
 };
 
-// Load cell and geophone calibrated (geophone 4 has no factor), one distance more extrapolated,
-// the extremes: six groups hold every count -498..498 of a block, two -498..1, one -498..-249.
+// Load cell and geophone calibrated (geophone 4 has no factor) over the whole count range, whose
+// ends lie at the end of the segment; one distance more, extrapolated (repeated for one group).
 TEST_F(RawFileLoaderTest, DecodesTheSegmentCalibrated) {
     // clang-format off
-    const struct { int select, groups; float factor; int top; float extra; } cases[] = {
-        {1, 6, 0.8f, 498, 31.0f}, {2, 1, 1.25f, -249, 1.0f}, {3, 2, 3.0f, 1, 5.0f},
-        {4, 6, 1.0f, 498, 31.0f}};
+    const struct { int select, groups; float factor; float extra; } cases[] = {
+        {1, 6, 0.8f, 31.0f}, {2, 1, 1.25f, 1.0f}, {3, 2, 3.0f, 5.0f}, {4, 6, 1.0f, 31.0f}};
     // clang-format on
     for (const auto& k : cases) {
         SCOPED_TRACE(k.select);
@@ -58,6 +57,10 @@ TEST_F(RawFileLoaderTest, DecodesTheSegmentCalibrated) {
         RawFileBuilder b;
         b.groups = k.groups;
         b.distance = [](int g) { return g == 5 ? 20.0f : 2.0f * static_cast<float>(g) + 1.0f; };
+        b.sample = [last = k.groups - 1](int block, int g, int i) {
+            return g == last && i >= 248 ? std::int16_t(i == 248 ? -32768 : 32767)
+                                         : RawFileBuilder{}.sample(block, g, i);
+        };
         const LoadResult r = loader.OpenNewFile(*doc, Write(b));
         ASSERT_TRUE(r.segmentRead) << r.message;
         EXPECT_TRUE(r.fileOpened && !r.analysisFailed && r.message.empty());
@@ -70,11 +73,9 @@ TEST_F(RawFileLoaderTest, DecodesTheSegmentCalibrated) {
                           Calibrated(k.factor, b.sample(k.select, p / 250, p % 250)));
             }
         EXPECT_EQ((std::vector<float>{doc->loadMin, doc->loadMax, doc->geoMin, doc->geoMax}),
-                  (std::vector<float>{Calibrated(0, -498, false), Calibrated(0, k.top, false),
-                                      Calibrated(k.factor, 1000 * k.select - 498),
-                                      Calibrated(k.factor, 1000 * k.select + k.top)}));
+                  (std::vector<float>{Calibrated(0, -32768, false), Calibrated(0, 32767, false),
+                                      Calibrated(k.factor, -32768), Calibrated(k.factor, 32767)}));
         EXPECT_EQ(doc->groupDistance[k.groups], k.extra);
-        EXPECT_EQ(doc->segmentStartDistance, 0.0f);
     }
 }
 
