@@ -1,221 +1,288 @@
+// Reading raw test files into the document: the channel table, segments, decoding, refusals,
+// companion files, and the zeroed storage the segment is decoded into.
 #include "document/RawFileLoader.h"
 #include "document/CVorlixDoc.h"
+#include "document/CompanionFiles.h"
+#include "document/RawFile.h"
 #include "document/RawFileFormat.h"
+#include "document/SegmentDecoder.h"
+#include "document/SegmentStepping.h"
+#include "document/ZeroedPages.h"
 #include "support/RawFileBuilder.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
 #include <memory>
-#include <random>
 
 namespace {
 
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+// A count as decoded with the scale of the load cell (2.5) or of a geophone's factor.
+float Calibrated(float factor, int count, bool geophone = true) {
+    const long double scale =
+        geophone ? static_cast<long double>(rawfile::kGeophoneConstant) / factor : 2.5L;
+    return static_cast<float>(scale * count / 3276.8L);
+}
+
 class RawFileLoaderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        doc = std::make_unique<CVorlixDoc>(dir.Path());
-        SetTestCalibration(doc->options);
-    }
-
+    void SetUp() override { SetTestCalibration(doc->options); }
     std::string Write(const RawFileBuilder& builder, const std::string& name = "t.KVT") {
-        std::string path = dir.File(name);
-        EXPECT_TRUE(builder.Write(path));
-        return path;
+        EXPECT_TRUE(builder.Write(dir.File(name)));
+        return dir.File(name);
     }
-
-    static float Calibrated(long double scale, int count) {
-        return static_cast<float>(scale * count / 3276.8L);
-    }
-
     TempDir dir;
-    std::unique_ptr<CVorlixDoc> doc;
+    std::unique_ptr<CVorlixDoc> doc = std::make_unique<CVorlixDoc>(dir.Path());
     RawFileLoader loader;
 };
 
-TEST_F(RawFileLoaderTest, DecodesLoadAndSelectedGeophoneCalibrated) {
-    RawFileBuilder b;
-    b.groups = 12;
-    std::string path = Write(b);
-    LoadResult r = loader.OpenNewFile(*doc, path);
-    ASSERT_TRUE(r.segmentRead) << r.message;
-    EXPECT_EQ(doc->groupCount, 12);
-    EXPECT_EQ(doc->pointCount, 3000);
-    EXPECT_EQ(doc->rawPath, path);
-    const long double geoScale = 5.305169250814609L / 0.8L;
-    for (int p : {0, 1, 249, 250, 1777, 2999}) {
-        int g = p / 250, i = p % 250;
-        EXPECT_EQ(doc->loadSignal[p], Calibrated(2.5L, b.sample(0, g, i))) << p;
-        EXPECT_EQ(doc->geoSignal[p], Calibrated(geoScale, b.sample(1, g, i))) << p;
-    }
-    EXPECT_EQ(r.title, "Raw data file has 3000 point and 12 group. Current read segment is:1");
-}
-
-TEST_F(RawFileLoaderTest, GroupDistancesWithOneExtrapolatedEntry) {
-    RawFileBuilder b;
-    b.groups = 6;
-    b.distance = [](int g) { return g == 5 ? 20.0f : 2.0f * static_cast<float>(g); };
-    ASSERT_TRUE(loader.OpenNewFile(*doc, Write(b)).segmentRead);
-    EXPECT_EQ(doc->groupDistance[0], 0.0f);
-    EXPECT_EQ(doc->groupDistance[4], 8.0f);
-    EXPECT_EQ(doc->groupDistance[5], 20.0f);
-    EXPECT_EQ(doc->groupDistance[6], 32.0f);
-    EXPECT_EQ(doc->segmentStartDistance, 0.0f);
-}
-
-TEST_F(RawFileLoaderTest, SingleGroupRepeatsItsDistance) {
-    RawFileBuilder b;
-    b.groups = 1;
-    b.distance = [](int) { return 7.5f; };
-    ASSERT_TRUE(loader.OpenNewFile(*doc, Write(b)).segmentRead);
-    EXPECT_EQ(doc->groupDistance[1], 7.5f);
-}
-
-TEST_F(RawFileLoaderTest, MinimaAndMaximaOfTheSegment) {
-    RawFileBuilder b;
-    b.groups = 3;
-    b.sample = [](int block, int g, int i) -> std::int16_t {
-        if (block == 0 && g == 1 && i == 7)
-            return 32767;
-        if (block == 1 && g == 2 && i == 9)
-            return -32768;
-        return 0;
-    };
-    ASSERT_TRUE(loader.OpenNewFile(*doc, Write(b)).segmentRead);
-    EXPECT_EQ(doc->loadMax, Calibrated(2.5L, 32767));
-    EXPECT_EQ(doc->loadMin, 0.0f);
-    EXPECT_EQ(doc->geoMin, Calibrated(5.305169250814609L / 0.8L, -32768));
-    EXPECT_EQ(doc->geoMax, 0.0f);
-}
-
-TEST_F(RawFileLoaderTest, ReadsTheChosenSegmentWithItsStartDistance) {
-    doc->options.segmentGroups = 100;
-    RawFileBuilder b;
-    b.groups = 1000; // ten segments of 100 groups
-    std::string path = Write(b);
-    ASSERT_TRUE(loader.OpenNewFile(*doc, path).segmentRead);
-    EXPECT_EQ(doc->options.segmentCount, 10);
-    doc->options.currentSegment = 3;
-    LoadResult r = loader.ReloadCurrentFile(*doc);
-    ASSERT_TRUE(r.segmentRead);
-    EXPECT_EQ(doc->options.currentSegment, 3);
-    EXPECT_EQ(doc->groupCount, 100);
-    EXPECT_EQ(doc->segmentStartDistance, b.distance(299));
-    EXPECT_EQ(doc->groupDistance[0], b.distance(300));
-    EXPECT_EQ(doc->loadSignal[0], Calibrated(2.5L, b.sample(0, 300, 0)));
-    EXPECT_EQ(r.title, "Raw data file has 250000 point and 1000 group. Current read segment is:4");
-}
-
-TEST_F(RawFileLoaderTest, ReloadForChangedOptionsKeepsTheCurrentSegment) {
-    doc->options.segmentGroups = 100;
-    RawFileBuilder b;
-    b.groups = 1000;
-    std::string path = Write(b);
-    ASSERT_TRUE(loader.OpenNewFile(*doc, path).segmentRead);
-    doc->options.currentSegment = 6;
-    ASSERT_TRUE(loader.ReloadCurrentFile(*doc).segmentRead);
-    doc->options.geophoneSelect = 2;
-    doc->options.reloadRequested = true;
-    ASSERT_TRUE(loader.ReloadCurrentFile(*doc).segmentRead);
-    EXPECT_EQ(doc->options.currentSegment, 6);
-    EXPECT_FALSE(doc->options.reloadRequested);
-    EXPECT_EQ(doc->geoSignal[5], Calibrated(5.305169250814609L / 1.25L, b.sample(2, 600, 5)));
-}
-
-TEST_F(RawFileLoaderTest, GeophoneFourReadsItsBlockUnscaled) {
-    doc->options.geophoneSelect = 4;
-    RawFileBuilder b;
-    b.groups = 2;
-    ASSERT_TRUE(loader.OpenNewFile(*doc, Write(b)).segmentRead);
-    EXPECT_EQ(doc->geoSignal[3], Calibrated(5.305169250814609L, b.sample(4, 0, 3)));
-}
-
-TEST_F(RawFileLoaderTest, PartialLastGroupIsIgnored) {
-    RawFileBuilder b;
-    b.groups = 4;
-    b.trailingBytes = 1234;
-    ASSERT_TRUE(loader.OpenNewFile(*doc, Write(b)).segmentRead);
-    EXPECT_EQ(doc->groupCount, 4);
-}
-
-TEST_F(RawFileLoaderTest, NanDistancesLoadWithoutFault) {
-    RawFileBuilder b;
-    b.groups = 5;
-    b.distance = [](int) { return std::nanf(""); };
-    ASSERT_TRUE(loader.OpenNewFile(*doc, Write(b)).segmentRead);
-    EXPECT_TRUE(std::isnan(doc->groupDistance[5]));
-}
-
-// Every refusal leaves the document as it was: signals, counts and the open file.
-TEST_F(RawFileLoaderTest, UnusableFilesAreRefusedAndTheDocumentKeepsWhatItHad) {
-    RawFileBuilder good;
-    good.groups = 8;
-    std::string goodPath = Write(good, "good.KVT");
-    ASSERT_TRUE(loader.OpenNewFile(*doc, goodPath).segmentRead);
-    const float firstSample = doc->loadSignal[0];
-
-    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> bad;
-    bad.push_back({"empty", {}});
-    bad.push_back({"header only", std::vector<std::uint8_t>(7999, 0)});
-    bad.push_back({"all 0xFF", std::vector<std::uint8_t>(8000 + 6100 * 3, 0xFF)});
-    std::mt19937 random(5);
-    std::vector<std::uint8_t> noise(50'000);
-    for (auto& byte : noise)
-        byte = static_cast<std::uint8_t>(random());
-    bad.push_back({"random", noise});
-    RawFileBuilder oneChannel;
-    oneChannel.activeChannels = 1;
-    bad.push_back({"no geophone block", oneChannel.Build()});
-    RawFileBuilder noChannel;
-    noChannel.activeChannels = 0;
-    bad.push_back({"no active channel", noChannel.Build()});
-
-    for (const auto& [name, bytes] : bad) {
-        SCOPED_TRACE(name);
-        std::string path = dir.File("bad.KVT");
-        ASSERT_TRUE(RawFileBuilder::WriteBytes(path, bytes));
-        LoadResult r = loader.OpenNewFile(*doc, path);
-        if (name == "all 0xFF" || name == "random") {
-            // Such files may still decode (every flag set): they must never fault.
-            if (r.segmentRead) {
-                ASSERT_TRUE(loader.OpenNewFile(*doc, goodPath).segmentRead);
-                continue;
+// Load cell and geophone calibrated (geophone 4 has no factor) over the whole count range, whose
+// ends lie at the end of the segment; one distance more, extrapolated (repeated for one group).
+TEST_F(RawFileLoaderTest, DecodesTheSegmentCalibrated) {
+    // clang-format off
+    const struct { int select, groups; float factor; float extra; } cases[] = {
+        {1, 6, 0.8f, 31.0f}, {2, 1, 1.25f, 1.0f}, {3, 2, 3.0f, 5.0f}, {4, 6, 1.0f, 31.0f}};
+    // clang-format on
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.select);
+        doc->options.geophoneSelect = k.select;
+        RawFileBuilder b;
+        b.groups = k.groups;
+        b.distance = [](int g) { return g == 5 ? 20.0f : 2.0f * static_cast<float>(g) + 1.0f; };
+        b.sample = [last = k.groups - 1](int block, int g, int i) {
+            return g == last && i >= 248 ? std::int16_t(i == 248 ? -32768 : 32767)
+                                         : RawFileBuilder{}.sample(block, g, i);
+        };
+        const LoadResult r = loader.OpenNewFile(*doc, Write(b));
+        ASSERT_TRUE(r.segmentRead) << r.message;
+        EXPECT_TRUE(r.fileOpened && !r.analysisFailed && r.message.empty());
+        EXPECT_EQ(r.title, rawfile::WindowTitle(k.groups, 1));
+        EXPECT_EQ(doc->pointCount, 250 * k.groups);
+        for (int p : {0, 249, 250, 1499})
+            if (p < 250 * k.groups) {
+                EXPECT_EQ(doc->loadSignal[p], Calibrated(0, b.sample(0, p / 250, p % 250), false));
+                EXPECT_EQ(doc->geoSignal[p],
+                          Calibrated(k.factor, b.sample(k.select, p / 250, p % 250)));
             }
-        }
-        EXPECT_FALSE(r.segmentRead);
-        EXPECT_FALSE(r.message.empty());
-        EXPECT_EQ(doc->rawPath, goodPath);
-        EXPECT_EQ(doc->groupCount, 8);
+        EXPECT_EQ((std::vector<float>{doc->loadMin, doc->loadMax, doc->geoMin, doc->geoMax}),
+                  (std::vector<float>{Calibrated(0, -32768, false), Calibrated(0, 32767, false),
+                                      Calibrated(k.factor, -32768), Calibrated(k.factor, 32767)}));
+        EXPECT_EQ(doc->groupDistance[k.groups], k.extra);
+    }
+}
+
+// 1300 groups, 500 a segment: two, the 300 left over joined but not read. A file that shrank is
+// read as it is now; cut below a group it is refused and the document keeps its segment.
+TEST_F(RawFileLoaderTest, StepsThroughATwoSegmentFileThatShrinks) {
+    doc->options.segmentGroups = 500;
+    RawFileBuilder b;
+    b.activeChannels = 2;
+    b.groups = 1300;
+    const std::string path = Write(b);
+    ASSERT_TRUE(loader.OpenNewFile(*doc, path, OpenOptions{false}).fileOpened);
+    CKVTcontrol& o = doc->options;
+    EXPECT_EQ(o.segmentCount, 2);
+    EXPECT_FALSE(StepToPreviousSegment(o));
+    ASSERT_TRUE(StepToNextSegment(o));
+    o.reloadRequested = true;
+    LoadResult r = loader.ReloadCurrentFile(*doc);
+    EXPECT_EQ(r.title, "Raw data file has 325000 point and 1300 group. Current read segment is:2");
+    EXPECT_EQ(doc->groupCount, 500);
+    EXPECT_EQ(doc->segmentStartDistance, b.distance(499));
+    EXPECT_EQ(doc->groupDistance[0], b.distance(500));
+    EXPECT_EQ(doc->loadSignal[0], Calibrated(0, b.sample(0, 500, 0), false));
+    EXPECT_EQ(doc->geoSignal[250 * 500 - 1], Calibrated(0.8f, b.sample(1, 999, 249)));
+    EXPECT_FALSE(StepToNextSegment(o) || o.reloadRequested);
+    EXPECT_EQ(o.currentSegment, 1);
+    EXPECT_TRUE(StepToPreviousSegment(o) && StepToNextSegment(o));
+    fs::resize_file(path, 8000 + 1100 * 700 + 50);
+    r = loader.ReloadCurrentFile(*doc);
+    EXPECT_EQ(r.title, "Raw data file has 175000 point and 700 group. Current read segment is:1");
+    EXPECT_EQ(std::pair(o.segmentCount, o.currentSegment), std::pair(1, 0));
+    EXPECT_EQ(doc->groupCount, 500);
+    EXPECT_EQ(doc->segmentStartDistance, 0.0f);
+    EXPECT_FALSE(StepToNextSegment(o) || StepToPreviousSegment(o));
+    fs::resize_file(path, 8000 + 1099);
+    r = loader.ReloadCurrentFile(*doc);
+    EXPECT_FALSE(r.fileOpened || r.segmentRead);
+    EXPECT_EQ(r.message, "\"" + path + "\" holds no whole group of samples (9099 bytes).");
+    EXPECT_EQ(doc->groupCount, 500);
+}
+
+// Every refusal says why and leaves the document as it was: its file, segment and tables.
+TEST_F(RawFileLoaderTest, UnusableFilesAreRefusedAndTheDocumentKeepsWhatItHad) {
+    ASSERT_TRUE(loader.OpenNewFile(*doc, Write(RawFileBuilder{}, "good.KVT")).segmentRead);
+    const float firstSample = doc->loadSignal[0];
+    const std::string bad = dir.File("bad.KVT"), missing = dir.File("missing.KVT");
+    const std::string quoted = "\"" + bad + "\"";
+    const std::string notGeophone =
+        " is not a geophone of the test (1 to 4); choose one in the options.";
+    const std::string noFactor =
+        "The calibration factor of Geophone-1 is not set; enter it in the options.";
+    // clang-format off
+    const struct { std::string path; int channels; std::size_t size; int select; float factor;
+                   std::string message; } cases[] = {
+        {bad, 5, 0, 1, 0.8f, quoted + " holds no whole group of samples (0 bytes)."},
+        {bad, 5, 10'599, 1, 0.8f, quoted + " holds no whole group of samples (10599 bytes)."},
+        {bad, 5, 10'600, 0, 0.8f, "Geophone 0" + notGeophone},
+        {bad, 5, 10'600, 5, 0.8f, "Geophone 5" + notGeophone},
+        {bad, 2, 9'100, 2, 1.25f, quoted + " has 2 active channels: no block for Geophone-2."},
+        {bad, 0, 8'100, 1, 0.8f, quoted + " has 0 active channels: no block for Geophone-1."},
+        {bad, 2, 9'100, 1, 0.0f, noFactor},
+        {bad, 2, 9'100, 1, std::nanf(""), noFactor},
+        {missing, 5, 0, 1, 0.8f, "Cannot open \"" + missing + "\": " + std::strerror(ENOENT)},
+        {dir.Path(), 5, 0, 1, 0.8f, "Cannot open \"" + dir.Path() + "\": not a file"}};
+    // clang-format on
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.message);
+        RawFileBuilder b;
+        b.activeChannels = k.channels;
+        Bytes bytes = b.Build();
+        bytes.resize(k.size);
+        ASSERT_TRUE(RawFileBuilder::WriteBytes(bad, bytes));
+        doc->options.geophoneSelect = k.select;
+        doc->options.centerFactor = k.factor;
+        const LoadResult r = loader.OpenNewFile(*doc, k.path);
+        EXPECT_FALSE(r.fileOpened || r.segmentRead);
+        EXPECT_EQ(r.message, k.message);
+        EXPECT_EQ(doc->rawPath, dir.File("good.KVT"));
+        EXPECT_EQ(doc->groupCount + doc->channels.activeCount, 10 + 5);
         EXPECT_EQ(doc->loadSignal[0], firstSample);
     }
-
-    LoadResult missing = loader.OpenNewFile(*doc, dir.File("missing.KVT"));
-    EXPECT_FALSE(missing.segmentRead);
-    EXPECT_NE(missing.message.find("Cannot open"), std::string::npos);
-    EXPECT_FALSE(loader.OpenNewFile(*doc, dir.Path()).segmentRead);
-    EXPECT_EQ(doc->rawPath, goodPath);
+    CVorlixDoc fresh(dir.Path());
+    EXPECT_EQ(loader.ReloadCurrentFile(fresh).message, "No raw data file is open.");
+    // Decoding past the end fails; group 0 has no distance before it (the header's is none).
+    RawFile file;
+    std::string error;
+    Bytes bytes = RawFileBuilder{}.Build();
+    std::fill(&bytes[3500], &bytes[8000], 0xFF);
+    ASSERT_TRUE(RawFileBuilder::WriteBytes(bad, bytes) && file.Open(bad, 100, &error));
+    SegmentDecoder decoder;
+    for (auto [first, groups] : {std::pair{0, 11}, std::pair{11, 1}, std::pair{10, 1}}) {
+        EXPECT_FALSE(decoder.Decode(*doc, file, first, groups, &error)) << first;
+        EXPECT_EQ(error, "Cannot read " + quoted + ": the file ended early.");
+    }
+    for (int first : {0, 1}) {
+        EXPECT_TRUE(decoder.Decode(*doc, file, first, 1, &error));
+        EXPECT_EQ(doc->segmentStartDistance, first * RawFileBuilder{}.distance(0));
+    }
 }
 
-TEST_F(RawFileLoaderTest, MissingGeophoneFactorIsRefusedWithAMessage) {
-    doc->options.centerFactor = 0.0f;
-    RawFileBuilder b;
-    LoadResult r = loader.OpenNewFile(*doc, Write(b));
-    EXPECT_FALSE(r.segmentRead);
-    EXPECT_NE(r.message.find("Geophone-1"), std::string::npos);
-    EXPECT_EQ(doc->pointCount, 0);
+// Companion files found ignoring case, and what was wrong with them, in the load's note; a
+// new file opened without a segment holds none of the one before.
+TEST_F(RawFileLoaderTest, CompanionFilesAndTheirNote) {
+    doc->options.segmentGroups = 0; // a damaged setting reads one group
+    ASSERT_TRUE(RawFileBuilder::WriteBytes(dir.File("t.img"), {1, 2, 3}));
+    ASSERT_TRUE(RawFileBuilder::WriteBytes(dir.File("T.Dat"), {'n', 'o'}));
+    const std::string path = Write(RawFileBuilder{});
+    const std::string images =
+        "The road images \"" + dir.File("t.img") + "\" are too short for their header.";
+    const std::string gpr =
+        " \"" + dir.File("T.Dat") +
+        "\" is not a GPR file: it starts with neither \"QXR-GPR\" nor \"PULSE07\".";
+    for (bool readSegment : {true, false}) {
+        SCOPED_TRACE(readSegment);
+        doc->options.reloadRequested = true;
+        doc->options.showGprColormap = readSegment; // GPR scans only when shown
+        const LoadResult r = loader.OpenNewFile(*doc, path, OpenOptions{readSegment});
+        EXPECT_TRUE(r.fileOpened && r.segmentRead == readSegment && !doc->options.reloadRequested);
+        EXPECT_EQ(r.companionNote, readSegment ? images + gpr : images);
+        EXPECT_EQ(r.title, "Raw data file has 2500 point and 10 group. Current read segment is:1");
+        EXPECT_EQ((std::vector<std::string>{doc->images.imgPath, doc->gpr.gprData.path,
+                                            doc->gps.gpsPath, doc->rdoPath, doc->txtPath}),
+                  (std::vector<std::string>{dir.File("t.img"), dir.File("T.Dat"), dir.File("t.GPS"),
+                                            dir.File("t.RDO"), dir.File("t.TXT")}));
+        EXPECT_EQ(doc->pointCount + doc->groupCount, readSegment ? 250 + 1 : 0);
+        EXPECT_TRUE(readSegment || doc->cycleCount + doc->loadCycleCount == 0);
+        doc->cycleCount = doc->loadCycleCount = 1; // stale counts of another file
+    }
+    // Without a dot, dotted extensions; a dot in a folder name counts. The derived name wins,
+    // else the first spelling in name order.
+    EXPECT_EQ(DeriveCompanionNames("/d/road").txt, "/d/road.TXT");
+    EXPECT_EQ(DeriveCompanionNames("/d/run.1/road").img, "/d/run.IMG");
+    for (const char* name : {"u.iMG", "u.Img", "u.IMG"}) {
+        ASSERT_TRUE(RawFileBuilder::WriteBytes(dir.File(name), {1}));
+        EXPECT_EQ(FindCompanionFile(dir.File("u.IMG")), dir.File(name));
+    }
 }
 
-TEST_F(RawFileLoaderTest, AllFfHeaderReadsAbsurdNameLengthsInsideTheDescriptor) {
-    // Twelve active channels whose name lengths (255 each) overrun the descriptor.
-    std::vector<std::uint8_t> bytes(8000 + 6100 * 2, 0xFF);
-    ASSERT_TRUE(RawFileBuilder::WriteBytes(dir.File("ff.KVT"), bytes));
-    LoadResult r = loader.OpenNewFile(*doc, dir.File("ff.KVT"));
-    ASSERT_TRUE(r.segmentRead) << r.message;
-    EXPECT_EQ(doc->channels.activeCount, 12);
-    EXPECT_EQ(doc->groupCount, 2);
-    EXPECT_EQ(doc->channels.dataChannels[0].names[0].size(), 195u);
-    EXPECT_TRUE(doc->channels.dataChannels[0].names[1].empty());
+// Descriptors of 250 bytes from byte 500: every field, names back to back and cut at the end
+// of the descriptor (an all-0xFF header once read past it), a table cut short read as zeros.
+TEST(ChannelTable, ReadsEveryFieldAndCutsNameLengthsThatOverrunTheDescriptor) {
+    Bytes bytes(3500, 0);
+    for (int i = 0; i < 12; ++i) {
+        std::uint8_t* d = &bytes[500 + 250 * i];
+        for (int k = 0; k < 34; ++k)
+            d[k] = static_cast<std::uint8_t>(i * 16 + k + 1);
+        d[25] = i % 3 == 0 ? 0 : 1;
+        std::memcpy(d + 50, "\x03\x00\x02\x09\xFF", 5); // name lengths, the last too long
+        std::memcpy(d + 55, "abcde", 5);
+        std::memset(d + 60, 'z', 190);
+    }
+    Cchannel c;
+    c.ReadChannelTable(bytes.data(), 500 + 250 * 11 + 25);
+    c.ReadChannelTable(bytes.data(), 500 + 250 * 11 + 25); // read again: the same list
+    EXPECT_EQ(std::vector<int>(c.activeList, c.activeList + c.activeCount),
+              (std::vector<int>{1, 2, 4, 5, 7, 8, 10}));
+    const Cdatachannel& d = c.dataChannels[1];
+    EXPECT_EQ((std::vector<int>{d.field0, d.field4, d.field5, d.field6, d.field7, d.field9,
+                                d.field13, d.field17, d.field21}),
+              (std::vector<int>{0x14131211, 0x15, 0x16, 0x17, 0x1918, 0x1D1C1B1A, 0x21201F1E,
+                                0x25242322, 0x29282726}));
+    EXPECT_EQ(Bytes(d.field26, d.field26 + 8),
+              (Bytes{0x2B, 0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32}));
+    const std::string names[5] = {"abc", "", "de", std::string(9, 'z'), std::string(181, 'z')};
+    EXPECT_TRUE(std::equal(names, names + 5, d.names));
+    EXPECT_EQ(c.dataChannels[11].field21, static_cast<std::int32_t>(0xC9C8C7C6));
+    EXPECT_EQ(c.dataChannels[11].active, 0);
+}
+
+// More than 400 groups left over form a segment of their own; fewer join the last one.
+TEST(RawFileFormat, SegmentTablesAndGroupCounts) {
+    using Ranges = std::vector<std::pair<long long, long long>>;
+    // clang-format off
+    const std::pair<long long, Ranges> cases[] = {{0, {}}, {400, {{0, 400}}}, {401, {{0, 401}}},
+        {13200, {{0, 13200}}}, {13201, {{0, 12800}, {12800, 13201}}}};
+    // clang-format on
+    for (const auto& [groups, expected] : cases) {
+        Ranges table;
+        for (const auto& s : rawfile::BuildSegmentTable(groups, 12800))
+            table.emplace_back(s.first, s.end);
+        EXPECT_EQ(table, expected) << groups;
+    }
+    EXPECT_TRUE(rawfile::BuildSegmentTable(10, 0).empty());
+    EXPECT_EQ(rawfile::GroupCountOfFile(7999, 5), 0);
+    EXPECT_EQ(rawfile::GroupCountOfFile(8000 + 2600 * 3 + 2599, 5), 3);
+    EXPECT_EQ(rawfile::GroupCountOfFile(8000 + 1000, 0), 10); // no channel: 100-byte groups
+}
+
+// Small blocks come from the heap, large ones on a 2 MB boundary whether or not the system
+// takes the huge-page advice; all are zero-filled and writable to their last byte.
+TEST(ZeroedPages, BlocksAreZeroedWritableAndLargeOnesAligned) {
+    const zeroedpages::AdviseFn refuse = [](void*, std::size_t) { return -1; };
+    const std::pair<std::size_t, zeroedpages::AdviseFn> cases[] = {
+        {1000, &zeroedpages::AdviseHugePages},
+        {zeroedpages::kHugePage, &zeroedpages::AdviseHugePages},
+        {12'800'001, &zeroedpages::AdviseHugePages},
+        {12'800'001, refuse}};
+    for (const auto& [bytes, advise] : cases) {
+        auto* block = static_cast<unsigned char*>(zeroedpages::Allocate(bytes, advise));
+        ASSERT_NE(block, nullptr) << bytes;
+        const auto misalignment = reinterpret_cast<std::uintptr_t>(block) % zeroedpages::kHugePage;
+        EXPECT_TRUE(bytes < zeroedpages::kHugePage || misalignment == 0) << bytes;
+        EXPECT_EQ(block[0] + block[bytes / 2] + block[bytes - 1], 0);
+        std::memset(block, 0xab, bytes);
+        EXPECT_EQ(block[bytes - 1], 0xab);
+        zeroedpages::Free(block, bytes);
+    }
 }
 
 } // namespace
