@@ -1,339 +1,203 @@
+// The GPS track: its tagged records, the ranges of the charts and the look-up under the cursor.
 #include "document/CNMEA.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using Floats = std::vector<float>;
+constexpr float kMph = 0.6818182f;
 
-template <typename T> void Put(Bytes& bytes, std::size_t at, T value) {
-    std::memcpy(&bytes[at], &value, sizeof value);
+template <typename T> void Put(Bytes& b, std::size_t at, T value) {
+    std::memcpy(&b[at], &value, sizeof value);
 }
-
-struct Track {
-    double latitude = 0.0;
-    double longitude = 0.0;
-    float level = 0.0f;
-    float distance = 0.0f;
-    float time = 0.0f;
-    std::int16_t check = 1111;
-};
-
-// A 'G' entry: 3-byte lead-in (only the tag is read) and the 56-byte body.
-Bytes TrackEntry(const Track& t) {
-    Bytes bytes(3 + 56, 0);
-    bytes[0] = 'G';
-    bytes[1] = 0xAA;
-    bytes[2] = 0xBB;
-    Put(bytes, 3 + 0, t.check);
-    Put(bytes, 3 + 8, t.latitude);
-    Put(bytes, 3 + 16, t.longitude);
-    Put(bytes, 3 + 24, t.level);
-    Put(bytes, 3 + 40, t.distance);
-    Put(bytes, 3 + 52, t.time);
-    return bytes;
+// A 'G' entry (3-byte lead-in, 56-byte body) at 10 + distance degrees north.
+Bytes G(float distance, float time, std::int16_t check = 1111, float level = 0) {
+    Bytes b(59, 0xAB);
+    b[0] = 'G';
+    Put(b, 3, check);
+    Put(b, 3 + 8, 10.0 + distance);
+    Put(b, 3 + 16, -90.0 - distance);
+    Put(b, 3 + 24, level);
+    Put(b, 3 + 40, distance);
+    Put(b, 3 + 52, time);
+    return b;
 }
-
-// An 'I' entry: lead-in and the 24-byte body.
-Bytes TemperatureEntry(float temperature, float count, std::int16_t check = 2222) {
-    Bytes bytes(3 + 24, 0);
-    bytes[0] = 'I';
-    Put(bytes, 3 + 0, check);
-    Put(bytes, 3 + 4, temperature);
-    Put(bytes, 3 + 8, count);
-    return bytes;
+// An 'I' entry (lead-in, 24-byte body).
+Bytes I(float temperature, float count = 0, std::int16_t check = 2222) {
+    Bytes b(27, 0);
+    b[0] = 'I';
+    Put(b, 3, check);
+    Put(b, 3 + 4, temperature);
+    Put(b, 3 + 8, count);
+    return b;
 }
-
-Bytes Filler(std::size_t size) {
-    return Bytes(size, 'x');
-}
-
-Bytes Join(std::initializer_list<Bytes> parts) {
+Bytes Join(std::initializer_list<Bytes> parts, std::size_t cut = 0) {
     Bytes out;
-    for (const Bytes& part : parts)
-        out.insert(out.end(), part.begin(), part.end());
+    for (const Bytes& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
+    out.resize(out.size() - cut);
     return out;
 }
 
-class GpsFileTest : public ::testing::Test {
-protected:
-    // Writes the bytes as the ".GPS" file and reads it.
-    int Read(const Bytes& bytes) {
-        gps.gpsPath = dir.File("TEST.GPS");
-        std::FILE* f = std::fopen(gps.gpsPath.c_str(), "wb");
-        EXPECT_NE(f, nullptr);
-        if (!bytes.empty())
-            std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-        return gps.ReadGpsFile();
+TEST(GpsFile, EntriesOnFourByteStepsUntilABadCheckOrTheEnd) {
+    const Bytes x1 = {'x'}, x2 = {'x', 'x'}, x4(4, 'x'), x8(8, 'x'), g = {'G'}, none = {};
+    const Floats nothing = {};
+    // Distances, speeds (mph) and temperatures read.
+    const std::tuple<const char*, Bytes, Floats, Floats, Floats> cases[] = {
+        {"speeds; a temperature between keeps the pairing",
+         Join({G(0, 0), I(70), G(100, 10), G(300, 20), G(250, 30)}), Floats{0, 100, 300, 250},
+         Floats{0, 10 * kMph, 20 * kMph, -5 * kMph}, Floats{70}},
+        {"equal time stamps give no speed", Join({G(0, 5), G(40, 5), G(80, 6)}), Floats{0, 40, 80},
+         Floats{0, 0, 40 * kMph}, nothing},
+        {"a wrong track check ends the reading",
+         Join({G(1, 0), I(60), G(2, 1, 1112), G(3, 2), I(61)}), Floats{1}, Floats{0}, Floats{60}},
+        {"a wrong temperature check too", Join({I(60), I(61, 0, 2223), G(1, 0)}), nothing, nothing,
+         Floats{60}},
+        {"junk passed over four bytes at a time", Join({x8, G(1, 0), x4, G(2, 1), x8, x4, I(50)}),
+         Floats{1, 2}, Floats{0, kMph}, Floats{50}},
+        {"a tag off the step is not seen", Join({G(1, 0), x2, G(2, 1)}), Floats{1}, Floats{0},
+         nothing},
+        {"nor at the start", Join({x1, G(1, 0)}), nothing, nothing, nothing},
+        {"a body cut short", Join({G(1, 0), G(2, 1)}, 10), Floats{1}, Floats{0}, nothing},
+        {"a temperature cut short", Join({I(50), I(51)}, 1), nothing, nothing, Floats{50}},
+        {"a lone tag at the end", Join({I(50), g, x1}), nothing, nothing, Floats{50}},
+        {"one byte", g, nothing, nothing, nothing},
+        {"empty", none, nothing, nothing, nothing}};
+    for (const auto& [name, bytes, distances, speeds, temperatures] : cases) {
+        SCOPED_TRACE(name);
+        CNMEA gps;
+        gps.trackCount = gps.temperatureCount = 9;
+        gps.ParseGpsBytes(bytes.data(), bytes.size());
+        ASSERT_EQ(gps.trackCount, static_cast<int>(distances.size()));
+        ASSERT_EQ(gps.temperatureCount, static_cast<int>(temperatures.size()));
+        for (std::size_t i = 0; i < distances.size(); ++i) {
+            EXPECT_EQ(gps.track[i].distance, distances[i]) << i;
+            EXPECT_EQ(gps.track[i].latitude, 10.0 + distances[i]) << i;
+            EXPECT_EQ(gps.track[i].longitude, -90.0 - distances[i]) << i;
+            EXPECT_FLOAT_EQ(gps.track[i].speed, speeds[i]) << i;
+        }
+        for (std::size_t i = 0; i < temperatures.size(); ++i)
+            EXPECT_EQ(gps.temperatures[i].temperature, temperatures[i]) << i;
     }
+}
 
+TEST(GpsFile, ReadsTheWholeFileStoringUpToCapacityAndNothingOfAMissingOne) {
+    const int tracks = CNMEA::kTrackCapacity, temperatures = CNMEA::kTemperatureCapacity;
+    Bytes bytes = Join({G(0, 0, 1111, 512.5f), I(88.5f, 2123.5f)});
+    for (int i = 1; i < tracks + temperatures + 4; ++i) { // 2 each past the capacities
+        const int t = i - tracks - 2;
+        const Bytes e = t < 0 ? G(static_cast<float>(i), static_cast<float>(i)) : I(t + 1.0f);
+        bytes.insert(bytes.end(), e.begin(), e.end());
+    }
     TempDir dir;
     CNMEA gps;
-};
-
-TEST_F(GpsFileTest, TrackAndTemperatureFieldsAreTakenAsStored) {
-    Track t{30.25, -97.75, 512.5f, 1234.5f, 10.0f};
-    ASSERT_EQ(Read(Join({TrackEntry(t), TemperatureEntry(88.5f, 2123.5f)})), 0);
-    ASSERT_EQ(gps.trackCount, 1);
-    ASSERT_EQ(gps.temperatureCount, 1);
-    EXPECT_EQ(gps.track[0].latitude, 30.25);
-    EXPECT_EQ(gps.track[0].longitude, -97.75);
+    gps.gpsPath = dir.File("TEST.GPS");
+    std::FILE* f = std::fopen(gps.gpsPath.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    ASSERT_EQ(gps.ReadGpsFile(), 0);
+    EXPECT_EQ(gps.trackCount, tracks);
+    EXPECT_EQ(gps.temperatureCount, temperatures);
     EXPECT_EQ(gps.track[0].level, 512.5f);
-    EXPECT_EQ(gps.track[0].distance, 1234.5f);
-    EXPECT_EQ(gps.track[0].speed, 0.0f);
-    EXPECT_EQ(gps.temperatures[0].temperature, 88.5f);
-    EXPECT_FLOAT_EQ(gps.temperatures[0].distance, 2123.5f / 21.235f);
-    // The last bodies read are kept.
-    EXPECT_EQ(gps.trackBody[0] | gps.trackBody[1] << 8, 1111);
-    EXPECT_EQ(gps.temperatureBody[0] | gps.temperatureBody[1] << 8, 2222);
-}
-
-TEST_F(GpsFileTest, SpeedIsFeetPerSecondOfConsecutiveTrackRecordsInMph) {
-    Bytes bytes = Join({TrackEntry({.distance = 0.0f, .time = 0.0f}),
-                        TemperatureEntry(70.0f, 0.0f), // does not break the pairing
-                        TrackEntry({.distance = 100.0f, .time = 10.0f}),
-                        TrackEntry({.distance = 300.0f, .time = 20.0f}),
-                        TrackEntry({.distance = 250.0f, .time = 30.0f})});
-    ASSERT_EQ(Read(bytes), 0);
-    ASSERT_EQ(gps.trackCount, 4);
-    EXPECT_EQ(gps.track[0].speed, 0.0f);
-    EXPECT_FLOAT_EQ(gps.track[1].speed, 10.0f * 0.6818182f);
-    EXPECT_FLOAT_EQ(gps.track[2].speed, 20.0f * 0.6818182f);
-    EXPECT_FLOAT_EQ(gps.track[3].speed, -5.0f * 0.6818182f);
-}
-
-TEST_F(GpsFileTest, EqualTimeStampsGiveZeroSpeedInsteadOfDividingByZero) {
-    ASSERT_EQ(Read(Join({TrackEntry({.distance = 0.0f, .time = 5.0f}),
-                         TrackEntry({.distance = 40.0f, .time = 5.0f}),
-                         TrackEntry({.distance = 80.0f, .time = 6.0f})})),
-              0);
-    ASSERT_EQ(gps.trackCount, 3);
-    EXPECT_EQ(gps.track[1].speed, 0.0f);
-    EXPECT_TRUE(std::isfinite(gps.track[1].speed));
-    EXPECT_FLOAT_EQ(gps.track[2].speed, 40.0f * 0.6818182f);
-}
-
-TEST_F(GpsFileTest, WrongCheckValueEndsReadingAndKeepsEarlierPoints) {
-    Bytes bytes = Join({TrackEntry({.distance = 1.0f}), TemperatureEntry(60.0f, 10.0f),
-                        TrackEntry({.distance = 2.0f, .check = 1112}),
-                        TrackEntry({.distance = 3.0f}), TemperatureEntry(61.0f, 20.0f)});
-    ASSERT_EQ(Read(bytes), 0);
-    EXPECT_EQ(gps.trackCount, 1);
-    EXPECT_EQ(gps.temperatureCount, 1);
-
-    ASSERT_EQ(Read(Join({TemperatureEntry(60.0f, 10.0f), TemperatureEntry(61.0f, 20.0f, 2223),
-                         TrackEntry({})})),
-              0);
-    EXPECT_EQ(gps.temperatureCount, 1);
-    EXPECT_EQ(gps.trackCount, 0);
-}
-
-TEST_F(GpsFileTest, EntriesAreFoundOnlyOnFourByteStepsFromThePreviousEntry) {
-    // Junk in multiples of four bytes is passed over.
-    ASSERT_EQ(
-        Read(Join({Filler(8), TrackEntry({.distance = 1.0f}), Filler(4),
-                   TrackEntry({.distance = 2.0f}), Filler(12), TemperatureEntry(50.0f, 0.0f)})),
-        0);
-    EXPECT_EQ(gps.trackCount, 2);
-    EXPECT_EQ(gps.temperatureCount, 1);
-
-    // Two bytes of junk put the next tag off the step: it is not seen.
-    ASSERT_EQ(
-        Read(Join({TrackEntry({.distance = 1.0f}), Filler(2), TrackEntry({.distance = 2.0f})})), 0);
-    EXPECT_EQ(gps.trackCount, 1);
-    ASSERT_EQ(Read(Join({Filler(1), TrackEntry({.distance = 1.0f})})), 0);
-    EXPECT_EQ(gps.trackCount, 0);
-}
-
-TEST_F(GpsFileTest, RecordCutShortByEndOfFileIsNotStored) {
-    Bytes whole = Join({TrackEntry({.distance = 1.0f}), TrackEntry({.distance = 2.0f})});
-    // The cut body still carries a valid check value.
-    Bytes cut(whole.begin(), whole.end() - 10);
-    ASSERT_EQ(Read(cut), 0);
-    EXPECT_EQ(gps.trackCount, 1);
-    EXPECT_EQ(gps.track[0].distance, 1.0f);
-
-    Bytes temperatures = Join({TemperatureEntry(50.0f, 0.0f), TemperatureEntry(51.0f, 1.0f)});
-    temperatures.pop_back();
-    ASSERT_EQ(Read(temperatures), 0);
-    EXPECT_EQ(gps.temperatureCount, 1);
-
-    // A lone tag at the very end.
-    ASSERT_EQ(Read(Join({TemperatureEntry(50.0f, 0.0f), Bytes{'G', 0}})), 0);
-    EXPECT_EQ(gps.temperatureCount, 1);
-    EXPECT_EQ(gps.trackCount, 0);
-}
-
-TEST_F(GpsFileTest, MissingOrEmptyFileLeavesNoPointsFromAnEarlierRead) {
-    ASSERT_EQ(Read(Join({TrackEntry({}), TemperatureEntry(1.0f, 1.0f)})), 0);
-    ASSERT_EQ(gps.trackCount, 1);
-
+    EXPECT_EQ(gps.temperatures[0].distance, static_cast<float>(2123.5f / 21.235));
+    EXPECT_EQ(gps.track[tracks - 1].distance, tracks - 1);
+    EXPECT_EQ(gps.temperatures[temperatures - 1].temperature, temperatures - 1);
+    // The bodies of the last entries read are kept; reading stops once both are full.
+    const Bytes lastG = G(tracks + 1.0f, tracks + 1.0f), lastI = I(temperatures - 1.0f);
+    EXPECT_EQ(Bytes(gps.trackBody, gps.trackBody + 56), Bytes(lastG.begin() + 3, lastG.end()));
+    EXPECT_EQ(Bytes(gps.temperatureBody, gps.temperatureBody + 24),
+              Bytes(lastI.begin() + 3, lastI.end()));
     gps.gpsPath = dir.File("MISSING.GPS");
     EXPECT_EQ(gps.ReadGpsFile(), -1);
-    EXPECT_EQ(gps.trackCount, 0);
-    EXPECT_EQ(gps.temperatureCount, 0);
-
-    EXPECT_EQ(Read({}), 0);
-    EXPECT_EQ(gps.trackCount, 0);
-    EXPECT_EQ(Read({'G'}), 0);
-    EXPECT_EQ(gps.trackCount, 0);
+    EXPECT_EQ(gps.trackCount + gps.temperatureCount, 0);
 }
 
-TEST_F(GpsFileTest, PointsBeyondCapacityAreNotStoredButReadingGoesOn) {
-    Bytes bytes;
-    const int tracks = CNMEA::kTrackCapacity + 5;
-    for (int i = 0; i < tracks; ++i) {
-        Bytes e = TrackEntry({.distance = static_cast<float>(i), .time = static_cast<float>(i)});
-        bytes.insert(bytes.end(), e.begin(), e.end());
-    }
-    for (int i = 0; i < CNMEA::kTemperatureCapacity + 3; ++i) {
-        Bytes e = TemperatureEntry(static_cast<float>(i), 0.0f);
-        bytes.insert(bytes.end(), e.begin(), e.end());
-    }
-    ASSERT_EQ(Read(bytes), 0);
-    EXPECT_EQ(gps.trackCount, CNMEA::kTrackCapacity);
-    EXPECT_EQ(gps.temperatureCount, CNMEA::kTemperatureCapacity);
-    EXPECT_EQ(gps.track[CNMEA::kTrackCapacity - 1].distance, CNMEA::kTrackCapacity - 1.0f);
-    EXPECT_EQ(gps.temperatures[CNMEA::kTemperatureCapacity - 1].temperature,
-              CNMEA::kTemperatureCapacity - 1.0f);
+Floats Ranges(const CNMEA& g) {
+    return {g.levelMin,       g.levelMax,       g.speedMin,      g.speedMax,
+            g.temperatureMin, g.temperatureMax, g.distanceStart, g.distanceEnd};
 }
 
-TEST_F(GpsFileTest, NonFiniteValuesAreStoredAsTheyAre) {
+TEST(GpsRanges, NeedFivePointsOfEachAndVisitEverySeventh) {
+    // Track point i: level 100 + i, speed 30 + i, at 10 + 10 i; temperature j: 60 + j at 5 j.
+    const Floats untouched(8, -7.0f);
+    const std::tuple<int, int, int, Floats> cases[] = {
+        {4, 5, -1, untouched},
+        {5, 4, -1, untouched},
+        {5, 5, 0, Floats{100, 100, 30, 30, 60, 60, 0, 50}},
+        {6, 6, 0, Floats{100, 100, 30, 30, 60, 60, 0, 60}},
+        {8, 9, 0, Floats{100, 107, 30, 37, 60, 67, 0, 80}},
+        {15, 7, 0, Floats{100, 114, 30, 44, 60, 60, 0, 150}},
+        {14, 20, 0, Floats{100, 107, 30, 37, 60, 74, 0, 140}},
+        {9, 9, 0, Floats{50, 100, 20, 30, 10, 60, 10, 40}}}; // see below
+    for (const auto& [tracks, temperatures, result, ranges] : cases) {
+        SCOPED_TRACE(std::to_string(tracks) + " / " + std::to_string(temperatures));
+        CNMEA gps;
+        gps.trackCount = tracks;
+        gps.temperatureCount = temperatures;
+        for (int i = 0; i < tracks; ++i)
+            gps.track[i] = {0.0, 0.0, 100.0f + i, 30.0f + i, 10.0f + 10 * i};
+        for (int j = 0; j < temperatures; ++j)
+            gps.temperatures[j] = {60.0f + j, 5.0f * j};
+        if (tracks == 9) { // lows on visited points, highs off them; the span from both sides
+            gps.track[7] = {0.0, 0.0, 50.0f, 20.0f, 80.0f};
+            gps.temperatures[7].temperature = 10.0f;
+            gps.track[8].distance = -1.0f;
+            gps.temperatures[0].distance = 30.0f;
+        }
+        gps.levelMin = gps.levelMax = gps.speedMin = gps.speedMax = -7.0f;
+        gps.temperatureMin = gps.temperatureMax = gps.distanceStart = gps.distanceEnd = -7.0f;
+        EXPECT_EQ(gps.ComputeRanges(), result);
+        EXPECT_EQ(Ranges(gps), ranges);
+    }
+}
+
+TEST(GpsLookup, EndsGiveTheEndPointInsideInterpolates) {
+    using Track = std::vector<TrackPoint>;
+    // clang-format off
+    const Track three = {{30, -97, 100, 10, 1e3f}, {31, -98, 200, 20, 2e3f},
+                         {32, -99, 300, 30, 3e3f}};
+    const Track single = {{30, -97, 100, 10, 1000}}, none = {};
+    const Track tiny = {{30, -97, 100, 10, 0},
+                        {31, -98, 200, 20, 10}, {32, -99, 300, 30, 10.0005f}};
+    const Track back = {{30, -97, 100, 10, 0}, {31, -98, 200, 20, 50}, {32, -99, 300, 30, 40},
+                        {33, -99, 300, 30, 100}};
+    // clang-format on
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float inf = std::numeric_limits<float>::infinity();
-    ASSERT_EQ(
-        Read(Join({TrackEntry({.level = nan, .distance = 0.0f, .time = nan}),
-                   TrackEntry({.distance = inf, .time = inf}),
-                   TrackEntry({.distance = 1.0f, .time = 1.0f}), TemperatureEntry(nan, inf)})),
-        0);
-    ASSERT_EQ(gps.trackCount, 3);
-    EXPECT_TRUE(std::isnan(gps.track[0].level));
-    EXPECT_EQ(gps.track[1].distance, inf);
-    EXPECT_TRUE(std::isnan(gps.track[1].speed));
-    EXPECT_TRUE(std::isnan(gps.temperatures[0].temperature));
-    EXPECT_EQ(gps.temperatures[0].distance, inf);
-}
-
-// Ranges and look-ups work on points set directly.
-class GpsTrackTest : public ::testing::Test {
-protected:
-    void SetTrack(std::initializer_list<TrackPoint> points) {
-        gps.trackCount = 0;
-        for (const TrackPoint& p : points)
-            gps.track[gps.trackCount++] = p;
+    // Track, distance, result, latitude, longitude, level, speed.
+    // clang-format off
+    const std::tuple<Track, float, int, double, double, float, float> cases[] = {
+        {three, 1000, 100, 30, -97, 100, 10},        {three, -5, 100, 30, -97, 100, 10},
+        {three, 3000, 100, 32, -99, 300, 30},        {three, 5e3f, 100, 32, -99, 300, 30},
+        {three, 2250, 0, 31.25, -98.25, 225, 22.5f}, {three, 2000, 0, 31, -98, 200, 20},
+        {single, 1000.5f, 100, 30, -97, 100, 10},    {none, 100, 0, 0, 0, 0, 0},
+        {three, nan, 0, 0, 0, 0, 0},
+        {tiny, 10.0002f, 0, 31, -98, 200, 20}, // a tiny gap: the lower point
+        {back, 45, 0, 30.9, -97.9, 190, 19}};  // going back: the first pair that holds it
+    // clang-format on
+    for (const auto& [track, x, result, latitude, longitude, level, speed] : cases) {
+        SCOPED_TRACE(std::to_string(track.size()) + " points, " + std::to_string(x));
+        CNMEA gps;
+        gps.trackCount = static_cast<int>(track.size());
+        std::copy(track.begin(), track.end(), &gps.track[0]);
+        gps.latitudeAt = gps.longitudeAt = gps.levelAt = gps.speedAt = 5.0f;
+        EXPECT_EQ(gps.LookupByDistance(x), result);
+        EXPECT_DOUBLE_EQ(gps.latitudeAt, latitude);
+        EXPECT_DOUBLE_EQ(gps.longitudeAt, longitude);
+        EXPECT_FLOAT_EQ(gps.levelAt, level);
+        EXPECT_FLOAT_EQ(gps.speedAt, speed);
+        EXPECT_TRUE(gps.distanceAt == x || std::isnan(x));
     }
-    void SetTemperatures(int count, float first = 60.0f) {
-        gps.temperatureCount = count;
-        for (int i = 0; i < count; ++i)
-            gps.temperatures[i] = {first + i, 10.0f * i};
-    }
-
-    CNMEA gps;
-};
-
-TEST_F(GpsTrackTest, RangesNeedFiveTrackAndFiveTemperaturePoints) {
-    SetTrack({{0, 0, 1, 1, 0}, {0, 0, 2, 2, 1}, {0, 0, 3, 3, 2}, {0, 0, 4, 4, 3}});
-    SetTemperatures(100);
-    gps.levelMin = gps.levelMax = -7.0f;
-    gps.distanceStart = gps.distanceEnd = -7.0f;
-    EXPECT_EQ(gps.ComputeRanges(), -1);
-    EXPECT_EQ(gps.levelMin, -7.0f);
-    EXPECT_EQ(gps.distanceEnd, -7.0f);
-
-    SetTrack({{0, 0, 1, 1, 0}, {0, 0, 2, 2, 1}, {0, 0, 3, 3, 2}, {0, 0, 4, 4, 3}, {0, 0, 5, 5, 4}});
-    SetTemperatures(4);
-    EXPECT_EQ(gps.ComputeRanges(), -1);
-    EXPECT_EQ(gps.levelMax, -7.0f);
-}
-
-TEST_F(GpsTrackTest, RangesVisitEverySeventhPoint) {
-    gps.trackCount = 15;
-    for (int i = 0; i < 15; ++i)
-        gps.track[i] = {0.0, 0.0, 100.0f, 30.0f, 5.0f + i};
-    gps.track[3].level = 1000.0f; // not visited
-    gps.track[7].level = 150.0f;
-    gps.track[14].level = 90.0f;
-    gps.track[7].speed = 40.0f;
-    gps.track[13].speed = 0.0f; // not visited
-    SetTemperatures(9, 60.0f);  // visits 0 and 7: 60 and 67; 68 at index 8 is skipped
-    gps.temperatures[0].distance = 2.0f;
-    gps.temperatures[8].distance = 500.0f;
-
-    gps.ComputeRanges();
-    EXPECT_EQ(gps.levelMin, 90.0f);
-    EXPECT_EQ(gps.levelMax, 150.0f);
-    EXPECT_EQ(gps.speedMin, 30.0f);
-    EXPECT_EQ(gps.speedMax, 40.0f);
-    EXPECT_EQ(gps.temperatureMin, 60.0f);
-    EXPECT_EQ(gps.temperatureMax, 67.0f);
-    EXPECT_EQ(gps.distanceStart, 2.0f);
-    EXPECT_EQ(gps.distanceEnd, 500.0f);
-}
-
-TEST_F(GpsTrackTest, LookupAtOrBeyondTheEndsGivesTheEndPoint) {
-    SetTrack({{30.0, -97.0, 100.0f, 10.0f, 1000.0f},
-              {31.0, -98.0, 200.0f, 20.0f, 2000.0f},
-              {32.0, -99.0, 300.0f, 30.0f, 3000.0f}});
-    EXPECT_EQ(gps.LookupByDistance(1000.0f), 100);
-    EXPECT_EQ(gps.latitudeAt, 30.0);
-    EXPECT_EQ(gps.speedAt, 10.0f);
-    EXPECT_EQ(gps.LookupByDistance(3000.0f), 100);
-    EXPECT_EQ(gps.longitudeAt, -99.0);
-    EXPECT_EQ(gps.levelAt, 300.0f);
-    EXPECT_EQ(gps.LookupByDistance(5000.0f), 100);
-    EXPECT_EQ(gps.latitudeAt, 32.0);
-    EXPECT_EQ(gps.distanceAt, 5000.0f);
-    EXPECT_EQ(gps.LookupByDistance(-5.0f), 100);
-    EXPECT_EQ(gps.latitudeAt, 30.0);
-}
-
-TEST_F(GpsTrackTest, LookupInsideInterpolatesBetweenNeighbours) {
-    SetTrack({{30.0, -97.0, 100.0f, 10.0f, 1000.0f},
-              {31.0, -98.0, 200.0f, 20.0f, 2000.0f},
-              {32.0, -99.0, 300.0f, 30.0f, 3000.0f}});
-    EXPECT_EQ(gps.LookupByDistance(2250.0f), 0);
-    EXPECT_DOUBLE_EQ(gps.latitudeAt, 31.25);
-    EXPECT_DOUBLE_EQ(gps.longitudeAt, -98.25);
-    EXPECT_FLOAT_EQ(gps.levelAt, 225.0f);
-    EXPECT_FLOAT_EQ(gps.speedAt, 22.5f);
-    EXPECT_EQ(gps.distanceAt, 2250.0f);
-    EXPECT_EQ(gps.LookupByDistance(2000.0f), 0);
-    EXPECT_DOUBLE_EQ(gps.latitudeAt, 31.0);
-}
-
-TEST_F(GpsTrackTest, LookupInATinyGapCopiesTheLowerPoint) {
-    SetTrack({{30.0, -97.0, 100.0f, 10.0f, 0.0f},
-              {31.0, -98.0, 200.0f, 20.0f, 10.0f},
-              {32.0, -99.0, 300.0f, 30.0f, 10.0005f},
-              {33.0, -99.0, 300.0f, 30.0f, 20.0f}});
-    EXPECT_EQ(gps.LookupByDistance(10.0002f), 0);
-    EXPECT_EQ(gps.latitudeAt, 31.0);
-    EXPECT_EQ(gps.levelAt, 200.0f);
-}
-
-TEST_F(GpsTrackTest, LookupWithoutTrackOrMatchGivesZeros) {
-    gps.latitudeAt = gps.longitudeAt = 5.0;
-    gps.levelAt = gps.speedAt = 5.0f;
-    EXPECT_EQ(gps.LookupByDistance(100.0f), 0);
-    EXPECT_EQ(gps.latitudeAt, 0.0);
-    EXPECT_EQ(gps.longitudeAt, 0.0);
-    EXPECT_EQ(gps.levelAt, 0.0f);
-    EXPECT_EQ(gps.speedAt, 0.0f);
-    EXPECT_EQ(gps.distanceAt, 100.0f);
-
-    // A NaN distance matches no pair of points.
-    SetTrack({{30.0, -97.0, 1.0f, 1.0f, 0.0f}, {31.0, -98.0, 2.0f, 2.0f, 50.0f}});
-    EXPECT_EQ(gps.LookupByDistance(std::numeric_limits<float>::quiet_NaN()), 0);
-    EXPECT_EQ(gps.latitudeAt, 0.0);
 }
 
 } // namespace

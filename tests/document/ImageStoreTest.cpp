@@ -1,51 +1,41 @@
-// The road-image store: reading the index, repairing a missing one, and refusing entries that
-// would read outside a picture or the file.
+// The road-image store: its index, the repair of a missing one, and pictures refused rather
+// than read outside their bounds.
 #include "document/ByteOrder.h"
 #include "document/Czipimg.h"
-#include "support/SynthFixture.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
-#include <string>
-#include <vector>
+#include <tuple>
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using Entries = std::vector<std::pair<int, int>>;
 
-void Put(Bytes& b, std::size_t at, std::int32_t v) {
-    if (b.size() < at + 4)
-        b.resize(at + 4, 0);
-    byteorder::StoreLE<std::int32_t>(&b[at], v);
-}
-
-std::int32_t Get(const Bytes& b, std::size_t at) {
-    return byteorder::LoadLE<std::int32_t>(&b[at]);
-}
-
-// A header with N and T, the index entries at T, then `tail` bytes of picture data (0x5A).
-Bytes ImageFile(std::int32_t n, std::int32_t t, const std::vector<std::pair<int, int>>& entries,
-                std::size_t tail = 0) {
-    Bytes b(Czipimg::kHeaderSize, 0);
-    const char text[] = "Road camera";
-    std::copy(std::begin(text), std::end(text), b.begin() + 160);
-    Put(b, 240, 7);
-    Put(b, 244, n);
-    Put(b, 248, t);
-    Put(b, 252, 0);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        Put(b, t + 8 * i, entries[i].first);
-        Put(b, t + 8 * i + 4, entries[i].second);
+void Put(Bytes& b, std::initializer_list<std::pair<std::size_t, std::int32_t>> values) {
+    for (const auto& [at, v] : values) {
+        b.resize(std::max(b.size(), at + 4));
+        byteorder::StoreLE<std::int32_t>(&b[at], v);
     }
-    if (b.size() < static_cast<std::size_t>(t))
-        b.resize(t, 0);
-    b.insert(b.end(), tail, 0x5A);
+}
+
+// A header with N and the index offset T, the entries at T, then `tail` bytes of picture data
+// (byte k of the file being k % 251).
+Bytes ImageFile(std::int32_t n, std::int32_t t, const Entries& entries, std::size_t tail = 0) {
+    Bytes b(Czipimg::kHeaderSize, 'J'); // the text at 256 without a zero: all 40 bytes
+    std::fill_n(b.begin() + 160, 80, 0);
+    std::copy_n("Road camera", 11, b.begin() + 160);
+    Put(b, {{240, 7}, {244, n}, {248, t}, {252, 1234}});
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        Put(b, {{t + 8 * i, entries[i].first}, {t + 8 * i + 4, entries[i].second}});
+    b.resize(std::max(b.size(), std::size_t(t)), 0);
+    for (std::size_t k = 0; k < tail; ++k)
+        b.push_back(static_cast<std::uint8_t>(b.size() % 251));
     return b;
 }
 
@@ -59,238 +49,202 @@ Bytes Read(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-int OpenDescriptors() {
-    int n = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd"))
-        ++n;
-    return n;
+TEST(ImageStore, OffsetDistanceTruncatesTowardZeroAndSaturates) {
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = 1.0f / 0.0f;
+    const int top = std::numeric_limits<std::int32_t>::max(), bottom = -top - 1;
+    const std::tuple<int, float, int> cases[] = {{100, -12.5f, 87},
+                                                 {100, 12.5f, 112},
+                                                 {100, -100.5f, 0},
+                                                 {100, -112.5f, -12},
+                                                 {-5, 0.99f, -4},
+                                                 {100, nan, 100},
+                                                 {top, 10, top},
+                                                 {top, inf, top},
+                                                 {bottom, -10, bottom},
+                                                 {bottom, -inf, bottom},
+                                                 {top - 200, 100, top - 100}};
+    for (const auto& [recorded, offset, expected] : cases)
+        EXPECT_EQ(Czipimg::OffsetDistance(recorded, offset), expected) << recorded << offset;
 }
 
-TEST(ImageStore, VideoOffsetIsAddedAndTruncatedTowardZero) {
-    struct Case {
-        float offset;
-        int recorded;
-        int expected;
-    } cases[] = {
-        {-12.5f, 100, 87},   {12.5f, 100, 112},  {-100.5f, 100, 0},
-        {-112.5f, 100, -12}, {0.0f, 5280, 5280}, {0.99f, -5, -4},
-    };
+TEST(ImageStore, ReadsTheIndexInPiecesOrRefusesItLeavingNoPictures) {
     TempDir dir;
+    const std::string path = dir.File("road.IMG"), q = "\"" + path + "\"";
+    Entries entries;
+    for (int i = 0; i < 1030; ++i) // more than two pieces of 512
+        entries.push_back({10 * i, 0});
+    const Bytes good = ImageFile(1030, 400, entries, 5);
+    Write(path, good);
     Czipimg store;
-    store.imgPath = dir.File("road.IMG");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.offset) + " + " + std::to_string(c.recorded));
-        Write(store.imgPath, ImageFile(1, 1296, {{c.recorded, 1304}}, 10));
-        EXPECT_EQ(store.ReadImageIndex(c.offset), "");
-        ASSERT_EQ(store.count, 1);
-        EXPECT_EQ(store.distance[0], c.expected);
+    store.imgPath = path;
+    EXPECT_EQ(store.ReadImageIndex(-2.5f), "");
+    EXPECT_EQ(std::tie(store.headerText, store.headerText2),
+              std::tuple("Road camera", std::string(40, 'J')));
+    EXPECT_EQ(std::tie(store.headerValue0, store.indexOffset, store.dataEnd, store.pictureCount),
+              std::tuple(7, 400, 1234, 1030));
+    ASSERT_EQ(store.count, 1030);
+    for (int i : {0, 1, 511, 512, 1023, 1024, 1029}) // offset applied, truncated toward zero
+        EXPECT_EQ(store.distance.at(std::size_t(i)), i == 0 ? -2 : 10 * i - 3) << i;
+
+    const int most = Czipimg::kMaxPictures;
+    const std::string outside = "The picture index of " + q + " lies outside the file.";
+    Bytes negative = ImageFile(2, 1296, {{0, 1400}, {10, 1500}}, 300);
+    Put(negative, {{248, -16}});
+    const std::string folder = dir.File("road.IMG/x.IMG"); // a file where a folder should be
+    // The file (a path when empty), the note and the pictures then.
+    const std::tuple<Bytes, std::string, std::string, int> cases[] = {
+        {ImageFile(most, 1296, {}, 8u * most), path, "", most},
+        {ImageFile(most + 1, 1296, {}, 8u * most + 8), path,
+         "The road images " + q + " list 90001 pictures; at most 90000 can be shown.", 0},
+        {ImageFile(2, 1296, {{0, 1}, {10, 2}}), path, "", 2}, // the index just fits
+        {ImageFile(2, 1296, {{0, 1}}), path, outside, 0},
+        {negative, path, outside, 0},
+        {Bytes(295, 1), path, "The road images " + q + " are too short for their header.", 0},
+        {{}, dir.File("none.IMG"), "", 0}, // no file: a test without video
+        {{}, folder, "Cannot open the road images \"" + folder + "\": Not a directory", 0}};
+    for (const auto& [file, where, note, count] : cases) {
+        SCOPED_TRACE(note + " " + std::to_string(count));
+        store.imgPath = path;
+        Write(path, good);
+        ASSERT_EQ(store.ReadImageIndex(0), "");
+        if (!file.empty())
+            Write(path, file);
+        store.imgPath = where;
+        EXPECT_EQ(store.ReadImageIndex(0), note);
+        EXPECT_EQ(store.count, count);
+        EXPECT_EQ(store.distance.size(), std::size_t(count));
     }
-    EXPECT_EQ(Czipimg::OffsetDistance(100, std::numeric_limits<float>::quiet_NaN()), 100);
-    EXPECT_EQ(Czipimg::OffsetDistance(INT32_MAX, 10.0f), INT32_MAX);
 }
 
-TEST(ImageStore, ReadsTheGeneratorsIndexAndJpegPictures) {
+TEST(ImageStore, RebuildTakesEntriesUpToTheFirstZeroAndWritesOnlyTheSixteenHeaderBytes) {
+    Entries full;
+    for (int i = 0; i <= Czipimg::kRebuiltCapacity; ++i)
+        full.push_back({i, 0});
+    const Bytes three = ImageFile(0, 1296, {{0, 1400}, {10, 1500}, {20, 1600}});
+    Bytes cut = three;
+    cut.insert(cut.end(), {30, 0, 0, 0, 0x10, 0, 0});
+    // N, the file and the pictures found (0: nothing written).
+    const std::tuple<int, Bytes, int> cases[] = {
+        {0, ImageFile(0, 1296, {{0, 1400}, {10, 1500}, {20, 1600}, {0, 0}, {30, 1700}}, 400), 3},
+        {-4, ImageFile(-4, 1296, {{0, 1}, {10, 2}, {0, 0}}), 2},
+        {0, three, 3}, // the file ends with an entry
+        {0, cut, 3},   // or inside one
+        {0, ImageFile(0, 1296, full), Czipimg::kRebuiltCapacity},
+        {0, ImageFile(0, 1000, {}, 100), 0}}; // the file ends before the index
     TempDir dir;
-    SynthFiles files = GenerateSynthFiles(dir);
-    ASSERT_TRUE(files.ok) << files.error;
-    Czipimg store;
-    store.imgPath = files.img;
-    EXPECT_EQ(store.ReadImageIndex(-12.5f), "");
-    ASSERT_EQ(store.count, 8);
-    EXPECT_EQ(store.pictureCount, 8);
-    EXPECT_EQ(store.indexOffset, 1296);
-    EXPECT_EQ(store.headerValue0, 402296);
-    EXPECT_EQ(store.headerText, "This is a test file");
-    EXPECT_EQ(store.headerText2, "JPEG");
-    const auto size = static_cast<std::size_t>(std::filesystem::file_size(files.img));
-    EXPECT_EQ(store.dataEnd, static_cast<std::int32_t>(size));
-    std::size_t total = 0;
-    Bytes picture;
-    for (int i = 0; i < store.count; ++i) {
-        if (i > 0) {
-            EXPECT_GT(store.distance[i], store.distance[i - 1]);
-        }
-        std::string error;
-        ASSERT_TRUE(store.PictureBytes(i, &picture, &error)) << error;
-        ASSERT_GT(picture.size(), 4u);
-        EXPECT_EQ(picture[0], 0xFF);
-        EXPECT_EQ(picture[1], 0xD8);
-        EXPECT_EQ(picture[picture.size() - 2], 0xFF);
-        EXPECT_EQ(picture[picture.size() - 1], 0xD9);
-        total += picture.size();
-    }
-    EXPECT_EQ(total, size - (1296 + 8 * 8));
-}
-
-TEST(ImageStore, RebuildTakesEntriesUpToTheFirstZeroAndRewritesOnlyTheHeaderValues) {
-    struct Case {
-        const char* name;
-        std::int32_t n;
-        Bytes file;
-        int expectedCount; // 0: nothing written
-    };
-    // The index of a file that ends in the middle of its fourth entry.
-    Bytes cut = ImageFile(0, 1296, {{0, 1400}, {10, 1500}, {20, 1600}});
-    cut.insert(cut.end(), {30, 0, 0, 0, 0x10});
-    const Case cases[] = {
-        {"zero distance ends the index", 0,
-         ImageFile(0, 1296, {{0, 1400}, {10, 1500}, {20, 1600}, {0, 0}, {30, 1700}}, 400), 3},
-        {"a negative N is rebuilt too", -4, ImageFile(-4, 1296, {{0, 1400}, {10, 1500}, {0, 0}}),
-         2},
-        {"file ends inside the index", 0, cut, 3},
-        {"file ends before the index: nothing found, nothing written", 0,
-         ImageFile(0, 1000, {}, 100), 0},
-    };
-    TempDir dir;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [n, file, count] : cases) {
+        SCOPED_TRACE(count);
         Czipimg store;
         store.imgPath = dir.File("road.IMG");
-        Bytes before = c.file;
-        Put(before, 244, c.n);
-        Put(before, 248, 109); // a header without an index says nothing of where it is
+        Bytes before = file;
+        Put(before, {{248, 109}}); // a header without an index says nothing of where it is
         Write(store.imgPath, before);
         const std::string note = store.ReadImageIndex(0.0f);
-        const Bytes after = Read(store.imgPath);
-        ASSERT_EQ(after.size(), before.size()); // never truncated, never grown
-        EXPECT_EQ(store.count, c.expectedCount);
-        if (c.expectedCount == 0) {
-            EXPECT_EQ(after, before);
-            EXPECT_FALSE(note.empty());
-            continue;
-        }
-        EXPECT_EQ(note, "");
-        EXPECT_EQ(Get(after, 240), 402296);
-        EXPECT_EQ(Get(after, 244), c.expectedCount);
-        EXPECT_EQ(Get(after, 248), 1296);
-        EXPECT_EQ(Get(after, 252), static_cast<std::int32_t>(before.size()));
-        Bytes rest = after;
-        std::copy(before.begin() + 240, before.begin() + 256, rest.begin() + 240);
-        EXPECT_EQ(rest, before) << "only the 16 header bytes at 240 change";
-        for (int i = 0; i < c.expectedCount; ++i)
-            EXPECT_EQ(store.distance[i], 10 * i);
+        Bytes expected = before;
+        if (count > 0)
+            Put(expected, {{240, 402296}, {244, count}, {248, 1296}, {252, int(before.size())}});
+        EXPECT_EQ(Read(store.imgPath), expected);
+        EXPECT_EQ(note,
+                  count > 0 ? "" : "The road images \"" + store.imgPath + "\" hold no picture.");
+        EXPECT_EQ(std::tie(store.count, store.pictureCount),
+                  std::tuple(count, count > 0 ? count : n));
+        for (int i = 0; i < count; i += 1 + count / 3)
+            EXPECT_EQ(store.distance[std::size_t(i)], count > 3 ? i : 10 * i);
     }
-}
-
-TEST(ImageStore, RebuildLeavesAnIndexWithPicturesAlone) {
-    TempDir dir;
+    // Its own answers: N as it stands, -1 unreadable, -2 nothing found; nothing written.
     Czipimg store;
     store.imgPath = dir.File("road.IMG");
-    const Bytes file = ImageFile(2, 400, {{0, 416}, {10, 420}}, 200);
-    Write(store.imgPath, file);
-    EXPECT_EQ(store.RebuildImageIndex(), 2);
-    EXPECT_EQ(Read(store.imgPath), file);
+    for (const auto& [file, result] :
+         std::vector<std::pair<Bytes, int>>{{ImageFile(2, 400, {{0, 416}, {10, 420}}, 200), 2},
+                                            {Bytes(295, 0), -1},
+                                            {ImageFile(0, 1000, {}, 100), -2}}) {
+        Write(store.imgPath, file);
+        EXPECT_EQ(store.RebuildImageIndex(), result);
+        EXPECT_EQ(Read(store.imgPath), file);
+    }
     store.imgPath = dir.File("missing.IMG");
     EXPECT_EQ(store.RebuildImageIndex(), -1);
 }
 
-TEST(ImageStore, RefusedPicturesAreNotRead) {
-    constexpr int kBig = Czipimg::kMaxPictureBytes;
-    const int data = 1296 + 3 * 8;
-    struct Case {
-        const char* name;
-        std::vector<std::pair<int, int>> entries;
-        std::size_t tail; // picture bytes after the index
-        int index;
-        int expectedSize; // -1: refused
-    } cases[] = {
-        {"largest picture",
-         {{0, data}, {10, data + kBig}, {20, data + kBig + 5}},
-         kBig + 9,
-         0,
-         kBig},
-        {"a picture too big",
-         {{0, data}, {10, data + kBig + 1}, {20, data + kBig + 5}},
-         kBig + 9,
-         0,
-         -1},
-        {"the last runs to the end of the file",
-         {{0, data}, {10, data + 4}, {20, data + 6}},
-         100,
-         2,
-         94},
-        {"a negative offset", {{0, -8}, {10, data + 4}, {20, data + 6}}, 100, 0, -1},
-        {"next offset below its own", {{0, data}, {10, data + 50}, {20, data + 6}}, 100, 1, -1},
-        {"the last picture starts past the end",
-         {{0, data}, {10, data + 4}, {20, data + 200}},
-         100,
-         2,
-         -1},
-        {"next offset past the end of the file",
-         {{0, data}, {10, data + 4000}, {20, data + 4000}},
-         100,
-         0,
-         -1},
-        {"an empty picture", {{0, data}, {10, data}, {20, data + 6}}, 100, 0, -1},
-        {"an index below the pictures", {{0, data}, {10, data + 4}, {20, data + 6}}, 100, -1, -1},
-        {"an index past the pictures", {{0, data}, {10, data + 4}, {20, data + 6}}, 100, 3, -1},
-    };
+TEST(ImageStore, PicturesAreReadWholeOrRefusedWithTheReason) {
+    constexpr int kBig = Czipimg::kMaxPictureBytes, data = 1296 + 3 * 8;
     TempDir dir;
+    const std::string path = dir.File("road.IMG"), of = " of \"" + path + "\"";
+    const Entries usual = {{0, data}, {10, data + 4}, {20, data + 6}};
+    const std::string broken = of + " has a broken index entry (offset ";
+    // Entries, picture bytes after the index, the index; the bytes read (from, size) or the error.
+    const std::tuple<Entries, int, int, int, int, std::string> cases[] = {
+        {{{0, data}, {10, data + kBig}, {20, data + kBig + 5}}, kBig + 9, 0, data, kBig, ""},
+        {usual, 100, 1, data + 4, 2, ""},
+        {usual, 100, 2, data + 6, 94, ""}, // the last runs to the end of the file
+        {{{0, data}, {10, data + kBig + 1}, {20, data + kBig + 5}},
+         kBig + 9,
+         0,
+         0,
+         -1,
+         "Picture 0" + of + " is 900001 bytes; at most 900000 are read."},
+        {{{0, -8}, {10, data + 4}, {20, data + 6}},
+         100,
+         0,
+         0,
+         -1,
+         "Picture 0" + broken + "-8, next 1324)."},
+        {{{0, data}, {10, data + 50}, {20, data + 6}},
+         100,
+         1,
+         0,
+         -1,
+         "Picture 1" + broken + "1370, next 1326)."},
+        {{{0, data}, {10, data + 4}, {20, data + 200}},
+         100,
+         2,
+         0,
+         -1,
+         "Picture 2" + broken + "1520, next 1420)."},
+        {{{0, data}, {10, data + 4000}, {20, data + 4000}},
+         100,
+         0,
+         0,
+         -1,
+         "Picture 0" + of + " runs past the end of the file."},
+        {{{0, data}, {10, data}, {20, data + 6}},
+         100,
+         0,
+         0,
+         -1,
+         "Picture 0" + of + " holds no data."},
+        {usual, 100, -1, 0, -1, "There is no picture -1 in the road images."},
+        {usual, 100, 3, 0, -1, "There is no picture 3 in the road images."}};
+    const auto fds = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                             std::filesystem::directory_iterator());
+    };
+    const auto fdsBefore = fds();
     Czipimg store;
-    store.imgPath = dir.File("road.IMG");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Write(store.imgPath, ImageFile(3, 1296, c.entries, c.tail));
+    store.imgPath = path;
+    for (const auto& [entries, tail, index, from, size, error] : cases) {
+        SCOPED_TRACE(error + " " + std::to_string(index));
+        const Bytes file = ImageFile(3, 1296, entries, std::size_t(tail));
+        Write(path, file);
         ASSERT_EQ(store.ReadImageIndex(0.0f), "");
-        ASSERT_EQ(store.count, 3);
-        Bytes picture;
-        std::string error;
-        const bool ok = store.PictureBytes(c.index, &picture, &error);
-        EXPECT_EQ(ok, c.expectedSize >= 0) << error;
-        if (ok) {
-            EXPECT_EQ(picture.size(), static_cast<std::size_t>(c.expectedSize));
-        } else {
-            EXPECT_FALSE(error.empty());
+        Bytes picture = {1, 2, 3};
+        std::string said;
+        EXPECT_EQ(store.PictureBytes(index, &picture, &said), size >= 0);
+        EXPECT_EQ(said, error);
+        if (size >= 0) {
+            EXPECT_EQ(picture, Bytes(file.begin() + from, file.begin() + from + size));
         }
     }
-}
-
-TEST(ImageStore, IndexesThatCannotBeReadLeaveNoPictures) {
-    struct Case {
-        const char* name;
-        Bytes file;
-        int expectedCount;
-        bool note;
-    } cases[] = {
-        {"largest index", ImageFile(Czipimg::kMaxPictures, 1296, {}, 8 * Czipimg::kMaxPictures),
-         Czipimg::kMaxPictures, false},
-        {"an index of too many pictures",
-         ImageFile(Czipimg::kMaxPictures + 1, 1296, {}, 8 * (Czipimg::kMaxPictures + 1)), 0, true},
-        {"a negative index offset", ImageFile(2, 1296, {{0, 1400}, {10, 1500}}, 300), 0, true},
-        {"an index past the end of the file", ImageFile(2, 1296, {{0, 1400}}), 0, true},
-        {"a file shorter than its header", Bytes(200, 0), 0, true},
-    };
-    Put(cases[2].file, 248, -16);
-    TempDir dir;
-    Czipimg store;
-    store.imgPath = dir.File("road.IMG");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Write(store.imgPath, c.file);
-        EXPECT_EQ(!store.ReadImageIndex(0.0f).empty(), c.note);
-        EXPECT_EQ(store.count, c.expectedCount);
-        Bytes picture;
-        if (c.expectedCount == 0) {
-            EXPECT_FALSE(store.PictureBytes(0, &picture));
-        }
-    }
-    store.imgPath = dir.File("no such file.IMG");
-    EXPECT_EQ(store.ReadImageIndex(0.0f), "") << "a test without video says nothing";
-    EXPECT_EQ(store.count, 0);
-}
-
-TEST(ImageStore, ReadingAgainAndAgainLeavesNoFileOpen) {
-    TempDir dir;
-    Czipimg store;
-    store.imgPath = dir.File("road.IMG");
-    Write(store.imgPath, ImageFile(2, 1296, {{0, 1312}, {10, 1320}}, 20));
-    const int before = OpenDescriptors();
+    EXPECT_EQ(fds(), fdsBefore) << "every file is closed again";
+    // The file shrinks, or goes, after its index was read.
+    Write(path, Bytes(100, 0));
     Bytes picture;
-    for (int k = 0; k < 5; ++k) {
-        store.ReadImageIndex(0.0f);
-        ASSERT_TRUE(store.PictureBytes(k % 2, &picture));
-    }
-    EXPECT_EQ(OpenDescriptors(), before);
+    std::string said;
+    EXPECT_FALSE(store.PictureBytes(0, &picture, &said));
+    EXPECT_EQ(said, "Cannot read the index entry of Picture 0" + of + ".");
+    std::filesystem::remove(path);
+    EXPECT_FALSE(store.PictureBytes(0, &picture, &said));
+    EXPECT_EQ(said, "Cannot open the road images \"" + path + "\": No such file or directory");
 }
 
 } // namespace

@@ -1,184 +1,162 @@
+// Stationing of the loaded segment, the floor look-up among scan distances and the thinned
+// station table.
 #include "document/CVorlixDoc.h"
+#include "document/CkelDMI.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
+#include <sys/mman.h>
+#include <tuple>
 #include <vector>
 
 namespace {
 
+using Floats = std::vector<float>;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
+constexpr float kBig = std::numeric_limits<float>::max();
+constexpr float kNone = CVorlixDoc::kNoDistance;
 
-class StationingTest : public ::testing::Test {
-protected:
-    StationingTest() : doc(dir.Path()) {}
-
-    // Loads a segment: `distances` holds D(0) .. D(n), the last entry being the extrapolated one.
-    void SetGroups(float segmentStart, const std::vector<float>& distances) {
-        doc.segmentStartDistance = segmentStart;
-        for (std::size_t i = 0; i < distances.size(); ++i)
-            doc.groupDistance[i] = distances[i];
-        doc.groupCount = distances.empty() ? 0 : static_cast<int>(distances.size()) - 1;
-        doc.pointCount = 250 * doc.groupCount;
+struct Stationing : ::testing::Test {
+    Stationing() : doc(dir.Path()) {}
+    // D(0) .. D(n), the last entry being the extrapolated one.
+    void SetGroups(float start, const Floats& d) {
+        doc.segmentStartDistance = start;
+        std::copy(d.begin(), d.end(), doc.groupDistance.begin());
+        doc.groupCount = d.empty() ? 0 : static_cast<int>(d.size()) - 1;
     }
-    void SetCycles(const std::vector<float>& distances) {
-        for (std::size_t i = 0; i < distances.size(); ++i)
-            doc.cycleDistance[i] = distances[i];
-        doc.cycleCount = static_cast<int>(distances.size());
-    }
-    // The station text of a distance, through the first point of a one-group segment.
-    std::string StationOf(float distance) {
-        SetGroups(distance, {distance + 100.0f, distance + 200.0f});
-        return doc.StationText(0);
-    }
-
     TempDir dir;
     CVorlixDoc doc;
 };
 
-TEST_F(StationingTest, FirstGroupRunsFromSegmentStartAndLaterGroupsFromTheirOwnDistance) {
-    SetGroups(1000.0f, {1100.0f, 1200.0f, 1300.0f, 1400.0f});
-    EXPECT_FLOAT_EQ(doc.DistanceAtPoint(0), 1000.0f);
-    EXPECT_FLOAT_EQ(doc.DistanceAtPoint(125), 1050.0f);
-    EXPECT_FLOAT_EQ(doc.DistanceAtPoint(249), 1099.6f);
-    // The step from about D(0) to D(1) between points 249 and 250.
-    EXPECT_FLOAT_EQ(doc.DistanceAtPoint(250), 1200.0f);
-    EXPECT_FLOAT_EQ(doc.DistanceAtPoint(375), 1250.0f);
-    EXPECT_FLOAT_EQ(doc.DistanceAtPoint(499), 1299.6f);
+TEST_F(Stationing, DistanceAndStationOfAPoint) {
+    // The first group runs from the segment start to D(0), later ones from D(k) to D(k + 1);
+    // the last group has a station but no distance.
+    const Floats four = {1100, 1200, 1300, 1400}, one = {250, 500}, two = {100, 200, 300},
+                 none = {}, huge = {-kBig, 0}, minf = {-kInf, 0};
+    // clang-format off
+    const std::tuple<float, Floats, int, float, const char*> cases[] = {
+        {1000, four, 0, 1000, "1000.0"},      {1000, four, 125, 1050, "1050.0"},
+        {1000, four, 249, 1099.6f, "1099.6"}, {1000, four, 250, 1200, "1200.0"},
+        {1000, four, 499, 1299.6f, "1299.6"}, {1000, four, 500, kNone, "1300.0"},
+        {1000, four, 749, kNone, "1399.6"},   {1000, four, 750, 0, "Big"},
+        {1000, four, -5, 998, "998.0"},       {0, one, 249, 249, "249.0"},
+        {0, one, 250, 0, "Big"},              {0, two, 250, kNone, "200.0"},
+        {0, none, 0, 0, "Big"},               {0, none, -1, 0, "No DMI"},
+        {kBig, huge, -250, kInf, "inf"},      {0, minf, 1, -kInf, "-inf"}};
+    // clang-format on
+    for (const auto& [start, groups, point, distance, text] : cases) {
+        SCOPED_TRACE(std::to_string(start) + " point " + std::to_string(point));
+        SetGroups(start, groups);
+        EXPECT_EQ(doc.DistanceAtPoint(point), distance);
+        EXPECT_EQ(doc.StationText(point), text);
+    }
+    // Whole miles split off; rounding only when formatting; miles beyond an int, and distances
+    // at the ends of the float range, still give a text.
+    // clang-format off
+    const std::pair<float, const char*> texts[] = {
+        {5279.96f, "5280.0"}, {5280, "1+0.0"}, {5300.5f, "1+20.5"}, {10559.96f, "1+5280.0"},
+        {10560, "2+0.0"}, {-10, "-10.0"}, {1e20f, "100000002004087734272.0"},
+        {kBig, "340282346638528859811704183484516925440.0"},
+        {-kBig, "-340282346638528859811704183484516925440.0"}};
+    // clang-format on
+    for (const auto& [distance, text] : texts) {
+        SetGroups(distance, {distance, distance});
+        EXPECT_EQ(doc.DistanceAtPoint(0), distance);
+        EXPECT_EQ(doc.StationText(0), text);
+    }
 }
 
-TEST_F(StationingTest, LastGroupHasNoDistanceButStillAStation) {
-    SetGroups(1000.0f, {1100.0f, 1200.0f, 1300.0f, 1400.0f});
-    EXPECT_EQ(doc.DistanceAtPoint(500), CVorlixDoc::kNoDistance);
-    EXPECT_EQ(doc.DistanceAtPoint(749), CVorlixDoc::kNoDistance);
-    EXPECT_EQ(doc.StationText(500), "1300.0");
-    // Interpolated towards the extrapolated D(n).
-    EXPECT_EQ(doc.StationText(625), "1350.0");
-    EXPECT_EQ(doc.StationText(749), "1399.6");
+TEST_F(Stationing, GroupCountBeyondTheTableUsesItsLastAddressableGroup) {
+    const int last = static_cast<int>(kGroupCapacity) - 2;
+    doc.groupCount = static_cast<int>(kGroupCapacity);
+    std::copy_n(Floats{900, 1000, 1100}.begin(), 3, doc.groupDistance.begin() + last - 1);
+    EXPECT_EQ(doc.StationText(250 * last), "1000.0");
+    EXPECT_EQ(doc.StationText(250 * (last + 1)), "Big");
+    EXPECT_EQ(doc.DistanceAtPoint(250 * last), kNone);
+    EXPECT_EQ(doc.DistanceAtPoint(250 * (last - 1)), 900);
+    EXPECT_EQ(doc.PointAtDistance(1000), 250 * last);
+    EXPECT_EQ(doc.PointAtDistance(1001), -1);
 }
 
-TEST_F(StationingTest, PointsOutsideTheSegmentGiveZeroAndBig) {
-    SetGroups(1000.0f, {1100.0f, 1200.0f, 1300.0f, 1400.0f});
-    EXPECT_EQ(doc.DistanceAtPoint(750), 0.0f);
-    EXPECT_EQ(doc.StationText(750), "Big");
-    EXPECT_EQ(doc.StationText(std::numeric_limits<int>::max()), "Big");
-
-    SetGroups(0.0f, {});
-    EXPECT_EQ(doc.DistanceAtPoint(0), 0.0f);
-    EXPECT_EQ(doc.DistanceAtPoint(-5), 0.0f);
-    EXPECT_EQ(doc.StationText(0), "Big");
-    EXPECT_EQ(doc.StationText(1000), "Big");
-    EXPECT_EQ(doc.StationText(-1), "No DMI");
+TEST_F(Stationing, PointAndCycleAtADistance) {
+    const Floats five = {0, 100, 200, 300, 400}, two = {10, 20, 30}, one = {10, 20}, none = {},
+                 stand = {50, 50, 100, 150}, stand3 = {0, 10, 30, 30, 30, 40},
+                 inf = {0, 100, kInf, kInf};
+    const std::tuple<Floats, float, int> points[] = {
+        {five, 0, 0},      {five, 50, 125},  {five, 99.9f, 249},  {five, 100, 250},
+        {five, 250, 625},  {five, 300, 750}, {five, 300.01f, -1}, {five, -0.01f, -1},
+        {five, kNaN, -1},  {two, 10, 0},     {two, 15, 125},      {two, 20, 250},
+        {one, 10, -1},     {none, 0, -1},    {stand, 50, 0},      {stand, 75, 375},
+        {stand3, 30, 500}, {inf, kInf, 250}, {inf, 1e30f, 250}};
+    for (const auto& [groups, distance, point] : points) {
+        SetGroups(-100, groups);
+        EXPECT_EQ(doc.PointAtDistance(distance), point) << groups.size() << " " << distance;
+    }
+    const Floats three = {10, 20, 30}, pair = {10, 20}, single = {10};
+    const std::tuple<Floats, float, int> cycles[] = {
+        {three, 10, 1}, {three, 20, 1},    {three, 25, 2}, {three, 30, 2},   {three, 30.5f, -1},
+        {three, 9, -1}, {three, kNaN, -1}, {pair, 15, 1},  {single, 10, -1}, {none, 0, -1}};
+    for (const auto& [distances, distance, cycle] : cycles) {
+        std::copy(distances.begin(), distances.end(), doc.cycleDistance.begin());
+        doc.cycleCount = static_cast<int>(distances.size());
+        EXPECT_EQ(doc.CycleAtDistance(distance), cycle) << distances.size() << " " << distance;
+    }
 }
 
-TEST_F(StationingTest, OneGroupSegmentInterpolatesFromSegmentStart) {
-    SetGroups(0.0f, {250.0f, 500.0f});
-    EXPECT_FLOAT_EQ(doc.DistanceAtPoint(100), 100.0f);
-    EXPECT_FLOAT_EQ(doc.DistanceAtPoint(249), 249.0f);
+TEST(FloorIndex, LargestIndexAtOrBelowTheKeyOrOneBelowTheRange) {
+    const int tens[] = {10, 20, 30, 40, 50};
+    EXPECT_EQ(std::vector<int>(
+                  {CVorlixDoc::FloorIndex(4, 0, 5, tens), CVorlixDoc::FloorIndex(4, 0, 25, tens),
+                   CVorlixDoc::FloorIndex(4, 0, 30, tens), CVorlixDoc::FloorIndex(4, 0, 55, tens)}),
+              std::vector<int>({-1, 1, 2, 4}));
+    // Every sub-range of nine values, and every key at, between, below and above them.
+    const int values[] = {-40, -20, 0, 10, 20, 30, 60, 70, 90};
+    for (int lo = 0; lo < 9; ++lo)
+        for (int hi = lo - 1; hi < 9; ++hi)
+            for (int key = -45; key <= 95; ++key) {
+                int expected = hi < lo ? -1 : lo - 1;
+                for (int i = lo; i <= hi; ++i)
+                    expected = values[i] <= key ? i : expected;
+                ASSERT_EQ(CVorlixDoc::FloorIndex(hi, lo, key, values), expected)
+                    << lo << ".." << hi << " key " << key;
+            }
 }
 
-TEST_F(StationingTest, StationTextSplitsWholeMilesAndRoundsOnlyWhenFormatting) {
-    EXPECT_EQ(StationOf(0.0f), "0.0");
-    EXPECT_EQ(StationOf(12.34f), "12.3");
-    EXPECT_EQ(StationOf(5279.96f), "5280.0");
-    EXPECT_EQ(StationOf(5280.0f), "1+0.0");
-    EXPECT_EQ(StationOf(10559.96f), "1+5280.0");
-    EXPECT_EQ(StationOf(52799.99f), "9+5280.0");
-    EXPECT_EQ(StationOf(5300.5f), "1+20.5");
-    EXPECT_EQ(StationOf(10560.0f), "2+0.0");
-    EXPECT_EQ(StationOf(-10.0f), "-10.0");
-}
-
-TEST_F(StationingTest, NonFiniteOrHugeDistancesGiveATextWithoutAnIntConversion) {
-    SetGroups(kNaN, {1.0f, 2.0f});
-    const std::string nanText = doc.StationText(0);
-    EXPECT_TRUE(nanText == "nan" || nanText == "-nan") << nanText;
-    SetGroups(0.0f, {kInf, kInf});
-    EXPECT_EQ(doc.StationText(1), "inf");
-    SetGroups(0.0f, {-kInf, 0.0f});
-    EXPECT_EQ(doc.StationText(1), "-inf");
-    // More miles than an int holds.
-    EXPECT_EQ(StationOf(1e20f), "100000002004087734272.0");
-}
-
-TEST_F(StationingTest, DistanceBeyondFloatRangeBecomesInfinite) {
-    // A negative point extrapolates the first group backwards.
-    const float big = std::numeric_limits<float>::max();
-    SetGroups(big, {-big, 0.0f});
-    EXPECT_EQ(doc.DistanceAtPoint(-250), kInf);
-}
-
-TEST_F(StationingTest, PointAtDistanceMapsGroupSpansBackToPoints) {
-    SetGroups(-100.0f, {0.0f, 100.0f, 200.0f, 300.0f, 400.0f});
-    EXPECT_EQ(doc.PointAtDistance(0.0f), 0);
-    EXPECT_EQ(doc.PointAtDistance(50.0f), 125);
-    EXPECT_EQ(doc.PointAtDistance(99.9f), 249);
-    EXPECT_EQ(doc.PointAtDistance(100.0f), 250);
-    EXPECT_EQ(doc.PointAtDistance(250.0f), 625);
-    // Exactly D(n - 1): the first point of the last group; anything past it is outside.
-    EXPECT_EQ(doc.PointAtDistance(300.0f), 750);
-    EXPECT_EQ(doc.PointAtDistance(300.01f), -1);
-    // Between the segment start and D(0).
-    EXPECT_EQ(doc.PointAtDistance(-50.0f), -1);
-    EXPECT_EQ(doc.PointAtDistance(kNaN), -1);
-}
-
-TEST_F(StationingTest, PointAtDistanceWithTooFewGroupsMisses) {
-    SetGroups(0.0f, {10.0f, 20.0f});
-    EXPECT_EQ(doc.PointAtDistance(10.0f), -1);
-    SetGroups(0.0f, {});
-    EXPECT_EQ(doc.PointAtDistance(0.0f), -1);
-}
-
-TEST_F(StationingTest, StandingVehicleDoesNotDivideByZero) {
-    SetGroups(0.0f, {50.0f, 50.0f, 100.0f, 150.0f});
-    EXPECT_EQ(doc.PointAtDistance(50.0f), 0);
-    EXPECT_EQ(doc.PointAtDistance(75.0f), 375);
-    SetGroups(0.0f, {0.0f, 10.0f, 30.0f, 30.0f, 30.0f, 40.0f});
-    EXPECT_EQ(doc.PointAtDistance(30.0f), 500);
-}
-
-TEST_F(StationingTest, InfiniteDistancesDoNotOverflowThePointIndex) {
-    SetGroups(0.0f, {0.0f, 100.0f, kInf, kInf});
-    EXPECT_EQ(doc.PointAtDistance(kInf), 250);
-    EXPECT_EQ(doc.PointAtDistance(1e30f), 250);
-}
-
-TEST_F(StationingTest, CycleAtDistanceFindsTheUpperCycleOfAPair) {
-    SetCycles({10.0f, 20.0f, 30.0f});
-    EXPECT_EQ(doc.CycleAtDistance(10.0f), 1);
-    EXPECT_EQ(doc.CycleAtDistance(20.0f), 1);
-    EXPECT_EQ(doc.CycleAtDistance(25.0f), 2);
-    EXPECT_EQ(doc.CycleAtDistance(30.0f), 2);
-    EXPECT_EQ(doc.CycleAtDistance(30.5f), -1);
-    EXPECT_EQ(doc.CycleAtDistance(9.0f), -1);
-    EXPECT_EQ(doc.CycleAtDistance(kNaN), -1);
-    SetCycles({10.0f});
-    EXPECT_EQ(doc.CycleAtDistance(10.0f), -1);
-    SetCycles({});
-    EXPECT_EQ(doc.CycleAtDistance(0.0f), -1);
-}
-
-TEST(FloorIndex, FindsLargestIndexAtOrBelowKey) {
-    const int values[] = {10, 20, 30, 40, 50};
-    EXPECT_EQ(CVorlixDoc::FloorIndex(4, 0, 5, values), -1);
-    EXPECT_EQ(CVorlixDoc::FloorIndex(4, 0, 10, values), 0);
-    EXPECT_EQ(CVorlixDoc::FloorIndex(4, 0, 25, values), 1);
-    EXPECT_EQ(CVorlixDoc::FloorIndex(4, 0, 30, values), 2);
-    EXPECT_EQ(CVorlixDoc::FloorIndex(4, 0, 49, values), 3);
-    EXPECT_EQ(CVorlixDoc::FloorIndex(4, 0, 50, values), 4);
-    EXPECT_EQ(CVorlixDoc::FloorIndex(4, 0, 55, values), 4);
-}
-
-TEST(FloorIndex, SubrangeAndEmptyRange) {
-    const int values[] = {10, 20, 30, 40, 50};
-    EXPECT_EQ(CVorlixDoc::FloorIndex(4, 2, 25, values), 1); // below values[lo]: lo - 1
-    EXPECT_EQ(CVorlixDoc::FloorIndex(3, 1, 45, values), 3);
-    EXPECT_EQ(CVorlixDoc::FloorIndex(2, 2, 30, values), 2);
-    EXPECT_EQ(CVorlixDoc::FloorIndex(1, 2, 30, values), -1);
+// Every (n / 1002)-th source entry, 1000 of them; nothing to thin empties the table.
+TEST(StationTable, DecimateTakesEveryStrideThEntry) {
+    const std::pair<int, int> strides[] = {{1, 0}, {1001, 0}, {1002, 1}, {2003, 1}, {2004, 2}};
+    for (const auto& [n, stride] : strides) {
+        std::vector<std::int32_t> source(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i)
+            source[static_cast<std::size_t>(i)] = 3 * i + 7;
+        CkelDMI table;
+        ASSERT_EQ(table.Decimate(source.data(), n), 0);
+        EXPECT_EQ(table.stride, stride);
+        ASSERT_EQ(table.entryCount, 1000);
+        for (int i : {0, 1, 500, 999})
+            EXPECT_EQ(table.entries[i], 3.0f * (i * stride) + 7) << n << " " << i;
+        EXPECT_EQ(table.Decimate(source.data(), 0), -1);
+        EXPECT_EQ(table.entryCount, 0);
+        ASSERT_EQ(table.Decimate(source.data(), n), 0);
+        EXPECT_EQ(table.Decimate(nullptr, n), -1);
+        EXPECT_EQ(table.entryCount, 0);
+    }
+    // 32768 x 1002 entries, mapped without backing (only the pages read are made): the stride
+    // is held at the largest int16.
+    const std::size_t n = 32768u * 1002u;
+    void* mapped = mmap(nullptr, n * 4, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    ASSERT_NE(mapped, MAP_FAILED);
+    auto* source = static_cast<std::int32_t*>(mapped);
+    source[999u * 32768u] = 42;
+    CkelDMI table;
+    EXPECT_EQ(table.Decimate(source, static_cast<int>(n)), 0);
+    EXPECT_EQ(table.stride, 32767);
+    EXPECT_EQ(table.entries[999], 42.0f);
+    munmap(mapped, n * 4);
 }
 
 } // namespace
