@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <limits>
 #include <tuple>
 #include <vector>
@@ -24,21 +24,15 @@ template <typename T> void Put(Bytes& b, std::size_t at, T value) {
 Bytes G(float distance, float time, std::int16_t check = 1111, float level = 0) {
     Bytes b(59, 0xAB);
     b[0] = 'G';
-    Put(b, 3, check);
-    Put(b, 3 + 8, 10.0 + distance);
-    Put(b, 3 + 16, -90.0 - distance);
-    Put(b, 3 + 24, level);
-    Put(b, 3 + 40, distance);
-    Put(b, 3 + 52, time);
+    Put(b, 3, check), Put(b, 11, 10.0 + distance), Put(b, 19, -90.0 - distance);
+    Put(b, 27, level), Put(b, 43, distance), Put(b, 55, time);
     return b;
 }
 // An 'I' entry (lead-in, 24-byte body).
 Bytes I(float temperature, float count = 0, std::int16_t check = 2222) {
     Bytes b(27, 0);
     b[0] = 'I';
-    Put(b, 3, check);
-    Put(b, 3 + 4, temperature);
-    Put(b, 3 + 8, count);
+    Put(b, 3, check), Put(b, 7, temperature), Put(b, 11, count);
     return b;
 }
 Bytes Join(std::initializer_list<Bytes> parts, std::size_t cut = 0) {
@@ -102,10 +96,8 @@ TEST(GpsFile, ReadsTheWholeFileStoringUpToCapacityAndNothingOfAMissingOne) {
     TempDir dir;
     CNMEA gps;
     gps.gpsPath = dir.File("TEST.GPS");
-    std::FILE* f = std::fopen(gps.gpsPath.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+    std::ofstream(gps.gpsPath, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     ASSERT_EQ(gps.ReadGpsFile(), 0);
     EXPECT_EQ(gps.trackCount, tracks);
     EXPECT_EQ(gps.temperatureCount, temperatures);
@@ -131,15 +123,15 @@ Floats Ranges(const CNMEA& g) {
 TEST(GpsRanges, NeedFivePointsOfEachAndVisitEverySeventh) {
     // Track point i: level 100 + i, speed 30 + i, at 10 + 10 i; temperature j: 60 + j at 5 j.
     const Floats untouched(8, -7.0f);
+    // clang-format off
     const std::tuple<int, int, int, Floats> cases[] = {
-        {4, 5, -1, untouched},
-        {5, 4, -1, untouched},
-        {5, 5, 0, Floats{100, 100, 30, 30, 60, 60, 0, 50}},
-        {6, 6, 0, Floats{100, 100, 30, 30, 60, 60, 0, 60}},
-        {8, 9, 0, Floats{100, 107, 30, 37, 60, 67, 0, 80}},
-        {15, 7, 0, Floats{100, 114, 30, 44, 60, 60, 0, 150}},
-        {14, 20, 0, Floats{100, 107, 30, 37, 60, 74, 0, 140}},
-        {9, 9, 0, Floats{50, 100, 20, 30, 10, 60, 10, 40}}}; // see below
+        {4, 5, -1, untouched}, {5, 4, -1, untouched},
+        {5, 5, 0, {100, 100, 30, 30, 60, 60, 0, 50}},  {6, 6, 0, {100, 100, 30, 30, 60, 60, 0, 60}},
+        {8, 9, 0, {100, 107, 30, 37, 60, 67, 0, 80}},
+        {15, 7, 0, {100, 114, 30, 44, 60, 60, 0, 150}},
+        {14, 20, 0, {100, 107, 30, 37, 60, 74, 0, 140}},
+        {9, 9, 0, {50, 100, 20, 30, 10, 60, 10, 40}}};
+    // clang-format on
     for (const auto& [tracks, temperatures, result, ranges] : cases) {
         SCOPED_TRACE(std::to_string(tracks) + " / " + std::to_string(temperatures));
         CNMEA gps;
@@ -149,7 +141,7 @@ TEST(GpsRanges, NeedFivePointsOfEachAndVisitEverySeventh) {
             gps.track[i] = {0.0, 0.0, 100.0f + i, 30.0f + i, 10.0f + 10 * i};
         for (int j = 0; j < temperatures; ++j)
             gps.temperatures[j] = {60.0f + j, 5.0f * j};
-        if (tracks == 9) { // lows on visited points, highs off them; the span from both sides
+        if (tracks == 9) { // lows on visited points, highs off them; the span from both ends
             gps.track[7] = {0.0, 0.0, 50.0f, 20.0f, 80.0f};
             gps.temperatures[7].temperature = 10.0f;
             gps.track[8].distance = -1.0f;

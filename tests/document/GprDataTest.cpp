@@ -29,20 +29,15 @@ struct GprFile {
             for (int k = 0; k < (mark[0] == 'Q' ? 1021 : 1022); ++k)
                 Set(j, k, level);
     }
-    template <typename T> void Set(int block, int sample, T value) {
-        if constexpr (sizeof(T) == 8)
-            std::memcpy(&bytes[std::size_t(block) * kBlock + 2 * sample], &value, 8);
-        else
-            Set(block, sample, static_cast<std::int16_t>(value));
-    }
-    void Set(int block, int sample, std::int16_t v) {
-        std::memcpy(&bytes[std::size_t(block) * kBlock + 2 * sample], &v, 2);
+    void Set(int block, int sample, int value) { Put(block, sample, std::int16_t(value)); }
+    template <typename T> void Put(int block, int sample, T value) {
+        std::memcpy(&bytes[std::size_t(block) * kBlock + 2 * sample], &value, sizeof value);
     }
     // The GPS record in the trailer of `block` counts for the scan after it.
-    void Gps(int block, int sequence, double latitude, double longitude = -93.0) {
+    void Gps(int block, int sequence, double latitude) {
         Set(block, 974, sequence);
-        Set(block, 978, latitude);
-        Set(block, 982, longitude);
+        Put(block, 978, latitude);
+        Put(block, 982, -2 * latitude); // longitude
     }
     // Writes the file (made `size` bytes long without writing them) and reads it into data.
     int Read(Cgprdata& data, const std::string& path, std::string* note = nullptr,
@@ -59,9 +54,9 @@ struct GprFile {
 TEST(GprData, ReadOrRefusedWithNothingLeftOfTheFileBefore) {
     TempDir dir;
     const std::string path = dir.File("g.DAT"), q = "\"" + path + "\"";
-    const std::string noScan = "The GPR file " + q + " holds no scan.";
-    const std::string noMark =
-        q + " is not a GPR file: it starts with neither \"QXR-GPR\" nor \"PULSE07\".";
+    const std::string noScan = "The GPR file " + q + " holds no scan.",
+                      noMark = q + " is not a GPR file: it starts with neither \"QXR-GPR\" nor "
+                                   "\"PULSE07\".";
     // Mark, size (0: no file), kind, scans and note; the scans are zeros.
     const std::tuple<std::string, std::size_t, int, int, std::string> cases[] = {
         {"QXR-GPR and more", 3 * kBlock, 2, 2, ""},
@@ -211,8 +206,8 @@ TEST(GprData, LoadScansFillsTheWindowAndMapsScanIndicesWhenAbsolute) {
         {true, 298, 10, 0, 300, 299, 299}};
     // clang-format on
     for (const auto& [absolute, first, count, result, end, index, scan] : cases) {
-        SCOPED_TRACE(std::to_string(absolute) + " " + std::to_string(first) + "+" +
-                     std::to_string(count) + " at " + std::to_string(index));
+        SCOPED_TRACE(testing::Message()
+                     << absolute << " " << first << "+" << count << " " << index);
         data.absolute = absolute;
         EXPECT_EQ(data.LoadScans(first, count), result);
         EXPECT_EQ(data.loadedEnd, end);
@@ -243,13 +238,13 @@ TEST(GprData, LoadScansFillsTheWindowAndMapsScanIndicesWhenAbsolute) {
 TEST(Gain, FlatFor200SamplesThenAQuarterSineToAlmostFour) {
     const Camply gain;
     EXPECT_EQ(Ints({gain.length, gain.flatLength}), Ints({1024, 200}));
-    for (int i : {0, 199, 200, 201, 612, 1023}) {
-        const double rise = i < 200 ? 0.0 : std::sin((i - 200) * 3.1415926 / 824 * 0.5);
-        EXPECT_EQ(gain.gain[i], static_cast<float>(1.0 + 3.0 * rise)) << i;
+    const std::pair<int, double> cases[] = {
+        {0, 1},           {199, 1}, {200, 1}, {201, 1.0057189}, {612, 1 + 3 * std::sqrt(0.5)},
+        {1023, 3.9999945}};
+    for (const auto& [i, expected] : cases) {
+        EXPECT_NEAR(gain.gain[i], expected, 1e-6) << i;
         EXPECT_EQ(gain.gain[i], Camply::GainAt(i)) << i;
     }
-    EXPECT_NEAR(gain.gain[612], 1.0 + 3.0 * std::sqrt(0.5), 1e-6);
-    EXPECT_NEAR(gain.gain[1023], 4.0, 1e-4);
 }
 
 } // namespace
