@@ -34,10 +34,8 @@ struct GprFile {
         std::memcpy(&bytes[std::size_t(block) * kBlock + 2 * sample], &value, sizeof value);
     }
     // The GPS record in the trailer of `block` counts for the scan after it.
-    void Gps(int block, int sequence, double latitude) {
-        Set(block, 974, sequence);
-        Put(block, 978, latitude);
-        Put(block, 982, -2 * latitude); // longitude
+    void Gps(int block, int sequence, double latitude, double longitude = 0) {
+        Set(block, 974, sequence), Put(block, 978, latitude), Put(block, 982, longitude);
     }
     // Writes the file (made `size` bytes long without writing them) and reads it into data.
     int Read(Cgprdata& data, const std::string& path, std::string* note = nullptr,
@@ -55,32 +53,29 @@ TEST(GprData, ReadOrRefusedWithNothingLeftOfTheFileBefore) {
     TempDir dir;
     const std::string path = dir.File("g.DAT"), q = "\"" + path + "\"";
     const std::string noScan = "The GPR file " + q + " holds no scan.",
+                      noFile = "The GPR file " + q + " cannot be opened.",
                       noMark = q + " is not a GPR file: it starts with neither \"QXR-GPR\" nor "
                                    "\"PULSE07\".";
     // Mark, size (0: no file), kind, scans and note; the scans are zeros.
+    // clang-format off
     const std::tuple<std::string, std::size_t, int, int, std::string> cases[] = {
-        {"QXR-GPR and more", 3 * kBlock, 2, 2, ""},
-        {"PULSE07", 4 * kBlock - 1, 1, 2, ""},
+        {"QXR-GPR and more", 3 * kBlock, 2, 2, ""}, {"PULSE07", 4 * kBlock - 1, 1, 2, ""},
         {"QXR-GPS", 3 * kBlock, 0, 0, noMark},
-        {std::string("PULS\0E07", 8), 3 * kBlock, 0, 0, noMark},
-        {"PULSE0", 6, 0, 0, noMark},
-        {"QXR-GPR", kBlock, 0, 0, noScan},
-        {"QXR-GPR", 2 * kBlock - 1, 0, 0, noScan},
-        {"", 0, 0, 0, "The GPR file " + q + " cannot be opened."}};
+        {std::string("PULS\0E", 6), 3 * kBlock, 0, 0, noMark},
+        {"PULSE0", 6, 0, 0, noMark},            {"QXR-GPR", kBlock, 0, 0, noScan},
+        {"QXR-GPR", 2 * kBlock - 1, 0, 0, noScan}, {"", 0, 0, 0, noFile}};
+    // clang-format on
     GprFile before("QXR-GPR", 3);
-    before.Set(2, 1021, 1);
-    before.Set(1, 0, 4000);
+    before.Set(2, 1021, 1), before.Set(1, 0, 4000); // a mark, a peak
     Cgprdata data;
     for (const auto& [mark, size, kind, scans, expected] : cases) {
         SCOPED_TRACE(mark + " " + std::to_string(size));
         before.Read(data, path);
         ASSERT_EQ(data.LoadScans(0, 3), 0);
         ASSERT_EQ(Ints({data.markCount, data.gpsCount, data.ampMax}), Ints({1, 2, 4000}));
-        std::filesystem::remove(path);
         GprFile file(mark, 0);
         file.bytes.resize(size);
-        if (size > 0)
-            file.Read(data, path);
+        size > 0 ? file.Read(data, path) : std::filesystem::remove(path);
         std::string note = "stale";
         EXPECT_EQ(data.ReadFile(&note), kind > 0 ? 0 : -1);
         EXPECT_EQ(note, expected);
@@ -95,33 +90,24 @@ TEST(GprData, ReadOrRefusedWithNothingLeftOfTheFileBefore) {
     EXPECT_EQ(note, "The GPR file \"" + dir.Path() + "\" cannot be opened.");
 }
 
-TEST(GprData, GpsRecordCountsBelowSequence5000AboveTheLastOnTheGlobe) {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    // clang-format off
-    const std::tuple<int, int, double, double, bool> cases[] = {
-        {0, -1, 0, 0, true},     {4999, 10, 45, -93, true}, {5000, 10, 45, -93, false},
-        {11, 10, 0, 0, true},    {10, 10, 0, 0, false},     {9, 10, 0, 0, false},
-        {11, 10, 89.99, 179.99, true}, {11, 10, -89.99, -179.99, true}, {11, 10, 90, 0, false},
-        {11, 10, -90, 0, false}, {11, 10, 0, 180, false},   {11, 10, 0, -180, false},
-        {11, 10, nan, 0, false}, {11, 10, 0, nan, false}};
-    // clang-format on
-    for (const auto& [sequence, last, latitude, longitude, counts] : cases)
-        EXPECT_EQ(Cgprdata::GpsRecordCounts(sequence, last, latitude, longitude), counts)
-            << sequence << " after " << last << " at " << latitude << ", " << longitude;
-}
-
 TEST(GprData, MarksGpsRecordsAndTheLimitsOfAQxrFile) {
     TempDir dir;
     GprFile file("QXR-GPR", 110);
-    const int sequences[] = {1, 2, 2, 9000, 3, 65535, 4, 4};
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    // Counted: a sequence below 5000 above the last counted one, a position on the globe.
+    // clang-format off
+    const std::tuple<int, double, double> records[] = {
+        {0, 0, 0}, {1, 89.99, -179.99}, {1, 45, 0}, {5000, 0, 0}, {65535, 0, 0}, {2, 90, 0},
+        {3, -90, 0}, {4, 0, 180}, {5, 0, -180}, {6, nan, 0}, {7, 0, nan}, {8, -89.99, 179.99},
+        {4999, 1, 1}, {4999, 1, 1}};
+    // clang-format on
     for (int j = 1; j <= 110; ++j) {
-        file.Set(j, 1022, j / 4);
-        file.Set(j, 1023, 10 * j);
+        file.Set(j, 1022, j / 4), file.Set(j, 1023, 10 * j); // miles, feet
         file.Set(j, 1021, j == 3 ? 0x0207 : j == 8 ? -1 : j > 10 ? 5 : 0);
         file.Gps(j, 100, 90.0); // off the globe: does not count
     }
-    for (int b = 0; b < 8; ++b) // scan j's record lies in the trailer of block j - 1
-        file.Gps(b, sequences[b], 45.0);
+    for (int b = 0; b < 14; ++b) // scan j's record lies in the trailer of block j - 1
+        file.Gps(b, std::get<0>(records[b]), std::get<1>(records[b]), std::get<2>(records[b]));
     // Read as PULSE07 it has neither marks nor GPS records.
     GprFile pulse = file;
     std::memcpy(pulse.bytes.data(), "PULSE07", 7);
@@ -134,7 +120,7 @@ TEST(GprData, MarksGpsRecordsAndTheLimitsOfAQxrFile) {
     EXPECT_EQ(note, "The GPR file holds 50002 scans; only the first 50000 are shown. The GPR file "
                     "has more than 100 marks; only the first 100 are kept.");
     EXPECT_EQ(data.scanCount, Cgprdata::kMaxScans);
-    EXPECT_EQ(data.gpsCount, 4); // 1, 2, 3 and 4
+    EXPECT_EQ(data.gpsCount, 4); // 0, 1, 8 and 4999
     ASSERT_EQ(data.markCount, Cgprdata::kMaxMarks);
     const auto fields = [&](int i) {
         const Ccomment& m = data.marks[i];
@@ -184,8 +170,7 @@ TEST(GprData, LoadScansFillsTheWindowAndMapsScanIndicesWhenAbsolute) {
         for (int k = 0; k < 1022; ++k)
             file.Set(j, k, 1000 + j);
         file.Set(j, 1000, -7); // trailer: shown as 2048
-        file.Set(j, 1022, j % 3);
-        file.Set(j, 1023, 100 + j);
+        file.Set(j, 1022, j % 3), file.Set(j, 1023, 100 + j);
     }
     Cgprdata data;
     file.Read(data, path);
@@ -238,10 +223,12 @@ TEST(GprData, LoadScansFillsTheWindowAndMapsScanIndicesWhenAbsolute) {
 TEST(Gain, FlatFor200SamplesThenAQuarterSineToAlmostFour) {
     const Camply gain;
     EXPECT_EQ(Ints({gain.length, gain.flatLength}), Ints({1024, 200}));
-    const std::pair<int, double> cases[] = {
-        {0, 1},           {199, 1}, {200, 1}, {201, 1.0057189}, {612, 1 + 3 * std::sqrt(0.5)},
-        {1023, 3.9999945}};
-    for (const auto& [i, expected] : cases) {
+    for (const auto& [i, expected] : {std::pair{0, 1.0},
+                                      {199, 1},
+                                      {200, 1},
+                                      {201, 1.0057189},
+                                      {612, 1 + 3 * std::sqrt(0.5)},
+                                      {1023, 3.9999945}}) {
         EXPECT_NEAR(gain.gain[i], expected, 1e-6) << i;
         EXPECT_EQ(gain.gain[i], Camply::GainAt(i)) << i;
     }
