@@ -88,29 +88,18 @@ TEST(GpsFile, EntriesOnFourByteStepsUntilABadCheckOrTheEnd) {
     }
 }
 
-TEST(GpsFile, ReadsTheWholeFileStoringUpToCapacityAndNothingOfAMissingOne) {
-    const int tracks = CNMEA::kTrackCapacity, temperatures = CNMEA::kTemperatureCapacity;
-    Bytes bytes = Join({G(0, 0, 1111, 512.5f), I(88.5f, 2123.5f)});
-    for (int i = 1; i < tracks + temperatures + 4; ++i) { // 2 each past the capacities
-        const int t = i - tracks - 2;
-        const Bytes e = t < 0 ? G(static_cast<float>(i), static_cast<float>(i)) : I(t + 1.0f);
-        bytes.insert(bytes.end(), e.begin(), e.end());
-    }
+TEST(GpsFile, ReadKeepsTheLastBodiesAndAMissingFileLeavesNothing) {
+    const Bytes bytes = Join({G(7, 0, 1111, 512.5f), I(88.5f, 2123.5f)});
     TempDir dir;
     CNMEA gps;
     gps.gpsPath = dir.File("TEST.GPS");
     std::ofstream(gps.gpsPath).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     ASSERT_EQ(gps.ReadGpsFile(), 0);
     EXPECT_EQ(std::tuple(gps.trackCount, gps.temperatureCount, gps.track[0].level,
-                         gps.temperatures[0].distance, gps.track[tracks - 1].distance,
-                         gps.temperatures[temperatures - 1].temperature),
-              std::tuple(tracks, temperatures, 512.5f, float(2123.5f / 21.235), tracks - 1.0f,
-                         temperatures - 1.0f));
-    // The bodies of the last entries read are kept; reading stops once both are full.
-    const Bytes lastG = G(tracks + 1.0f, tracks + 1.0f), lastI = I(temperatures - 1.0f);
-    EXPECT_EQ(Bytes(gps.trackBody, gps.trackBody + 56), Bytes(lastG.begin() + 3, lastG.end()));
-    EXPECT_EQ(Bytes(gps.temperatureBody, gps.temperatureBody + 24),
-              Bytes(lastI.begin() + 3, lastI.end()));
+                         gps.temperatures[0].distance),
+              std::tuple(1, 1, 512.5f, float(2123.5f / 21.235)));
+    EXPECT_EQ(Bytes(gps.trackBody, gps.trackBody + 56), Bytes(&bytes[3], &bytes[59]));
+    EXPECT_EQ(Bytes(gps.temperatureBody, gps.temperatureBody + 24), Bytes(&bytes[62], &bytes[86]));
     gps.gpsPath = dir.File("MISSING.GPS");
     EXPECT_EQ(gps.ReadGpsFile(), -1);
     EXPECT_EQ(gps.trackCount + gps.temperatureCount, 0);
@@ -233,18 +222,6 @@ TEST_F(Stationing, DistanceAndStationOfAPoint) {
         EXPECT_EQ(doc.DistanceAtPoint(0), distance);
         EXPECT_EQ(doc.StationText(0), text);
     }
-}
-
-TEST_F(Stationing, GroupCountBeyondTheTableUsesItsLastAddressableGroup) {
-    const int last = static_cast<int>(kGroupCapacity) - 2;
-    doc.groupCount = static_cast<int>(kGroupCapacity);
-    std::copy_n(Floats{900, 1000, 1100}.begin(), 3, doc.groupDistance.begin() + last - 1);
-    EXPECT_EQ(doc.StationText(250 * last), "1000.0");
-    EXPECT_EQ(doc.StationText(250 * (last + 1)), "Big");
-    EXPECT_EQ(doc.DistanceAtPoint(250 * last), kNone);
-    EXPECT_EQ(doc.DistanceAtPoint(250 * (last - 1)), 900);
-    EXPECT_EQ(doc.PointAtDistance(1000), 250 * last);
-    EXPECT_EQ(doc.PointAtDistance(1001), -1);
 }
 
 TEST_F(Stationing, PointAndCycleAtADistance) {

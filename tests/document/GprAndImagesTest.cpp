@@ -1,0 +1,416 @@
+// The GPR file reader (scan distances, kind marks, marks and GPS records, amplitude range,
+// limits, the loaded window), the depth gain of its image, and the road-image store (its index,
+// the repair of a missing one, pictures refused rather than read outside their bounds).
+#include "document/ByteOrder.h"
+#include "document/Camply.h"
+#include "document/Cgprdata.h"
+#include "document/Czipimg.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <tuple>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+constexpr int kBlock = 2048;
+using Ints = std::vector<int>;
+
+// A GPR file: a header block with the kind mark, then scans of amplitude `level` (a "QXR-GPR"
+// scan without a mark code).
+struct GprFile {
+    std::vector<std::uint8_t> bytes;
+    GprFile(const std::string& mark, int scans, int level = 2048)
+        : bytes(std::size_t(scans + 1) * kBlock) {
+        std::memcpy(bytes.data(), mark.data(), mark.size());
+        for (int j = 1; j <= scans; ++j)
+            for (int k = 0; k < (mark[0] == 'Q' ? 1021 : 1022); ++k)
+                Set(j, k, level);
+    }
+    void Set(int block, int sample, int value) { Put(block, sample, std::int16_t(value)); }
+    template <typename T> void Put(int block, int sample, T value) {
+        std::memcpy(&bytes[std::size_t(block) * kBlock + 2 * sample], &value, sizeof value);
+    }
+    // The GPS record in the trailer of `block` counts for the scan after it.
+    void Gps(int block, int sequence, double latitude, double longitude = 0) {
+        Set(block, 974, sequence), Put(block, 978, latitude), Put(block, 982, longitude);
+    }
+    // Writes the file (made `size` bytes long without writing them) and reads it into data.
+    int Read(Cgprdata& data, const std::string& path, std::string* note = nullptr,
+             std::uintmax_t size = 0) const {
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        if (size > 0)
+            std::filesystem::resize_file(path, size);
+        data.path = path;
+        return data.ReadFile(note);
+    }
+};
+
+TEST(GprData, ReadOrRefusedWithNothingLeftOfTheFileBefore) {
+    TempDir dir;
+    const std::string path = dir.File("g.DAT"), q = "\"" + path + "\"";
+    const std::string noScan = "The GPR file " + q + " holds no scan.",
+                      noFile = "The GPR file " + q + " cannot be opened.",
+                      noMark = q + " is not a GPR file: it starts with neither \"QXR-GPR\" nor "
+                                   "\"PULSE07\".";
+    // Mark, size (0: no file), kind, scans and note; the scans are zeros.
+    // clang-format off
+    const std::tuple<std::string, std::size_t, int, int, std::string> cases[] = {
+        {"QXR-GPR and more", 3 * kBlock, 2, 2, ""}, {"PULSE07", 4 * kBlock - 1, 1, 2, ""},
+        {"QXR-GPS", 3 * kBlock, 0, 0, noMark},
+        {std::string("PULS\0E", 6), 3 * kBlock, 0, 0, noMark},
+        {"PULSE0", 6, 0, 0, noMark},            {"QXR-GPR", kBlock, 0, 0, noScan},
+        {"QXR-GPR", 2 * kBlock - 1, 0, 0, noScan}, {"", 0, 0, 0, noFile}};
+    // clang-format on
+    GprFile before("QXR-GPR", 3);
+    before.Set(2, 1021, 1), before.Set(1, 0, 4000); // a mark, a peak
+    Cgprdata data;
+    for (const auto& [mark, size, kind, scans, expected] : cases) {
+        SCOPED_TRACE(mark + " " + std::to_string(size));
+        before.Read(data, path);
+        ASSERT_EQ(data.LoadScans(0, 3), 0);
+        ASSERT_EQ(Ints({data.markCount, data.gpsCount, data.ampMax}), Ints({1, 2, 4000}));
+        GprFile file(mark, 0);
+        file.bytes.resize(size);
+        size > 0 ? file.Read(data, path) : std::filesystem::remove(path);
+        std::string note = "stale";
+        EXPECT_EQ(data.ReadFile(&note), kind > 0 ? 0 : -1);
+        EXPECT_EQ(note, expected);
+        // Zero scans: no mark; the header's empty GPS record counts for scan 1.
+        EXPECT_EQ(Ints({data.fileKind, data.scanCount, data.markCount, data.gpsCount,
+                        data.loadedEnd, data.Trace(0).sampleCount, data.ampMax, data.ampMin}),
+                  kind > 0 ? Ints({kind, scans, 0, kind == 2, 0, 0, 2049, 0})
+                           : Ints({0, 0, 0, 0, 0, 0, 0, 4096}));
+    }
+    std::string note;
+    EXPECT_EQ(GprFile("", 0).Read(data, dir.Path(), &note), -1); // a folder
+    EXPECT_EQ(note, "The GPR file \"" + dir.Path() + "\" cannot be opened.");
+}
+
+TEST(GprData, MarksGpsRecordsAndTheLimitsOfAQxrFile) {
+    TempDir dir;
+    GprFile file("QXR-GPR", 110);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    // Counted: a sequence below 5000 above the last counted one, a position on the globe.
+    // clang-format off
+    const std::tuple<int, double, double> records[] = {
+        {0, 0, 0}, {1, 89.99, -179.99}, {1, 45, 0}, {5000, 0, 0}, {65535, 0, 0}, {2, 90, 0},
+        {3, -90, 0}, {4, 0, 180}, {5, 0, -180}, {6, nan, 0}, {7, 0, nan}, {8, -89.99, 179.99},
+        {4999, 1, 1}, {4999, 1, 1}};
+    // clang-format on
+    for (int j = 1; j <= 110; ++j) {
+        file.Set(j, 1022, j / 4), file.Set(j, 1023, 10 * j); // miles, feet
+        file.Set(j, 1021, j == 3 ? 0x0207 : j == 8 ? -1 : j > 10 ? 5 : 0);
+        file.Gps(j, 100, 90.0); // off the globe: does not count
+    }
+    for (int b = 0; b < 14; ++b) // scan j's record lies in the trailer of block j - 1
+        file.Gps(b, std::get<0>(records[b]), std::get<1>(records[b]), std::get<2>(records[b]));
+    // Read as PULSE07 it has neither marks nor GPS records.
+    GprFile pulse = file;
+    std::memcpy(pulse.bytes.data(), "PULSE07", 7);
+    Cgprdata data;
+    pulse.Read(data, dir.File("pulse.DAT"));
+    EXPECT_EQ(Ints({data.fileKind, data.markCount, data.gpsCount}), Ints({1, 0, 0}));
+
+    std::string note;
+    file.Read(data, dir.File("many.DAT"), &note, std::uintmax_t{kBlock} * 50'003); // 50002 scans
+    EXPECT_EQ(note, "The GPR file holds 50002 scans; only the first 50000 are shown. The GPR file "
+                    "has more than 100 marks; only the first 100 are kept.");
+    EXPECT_EQ(data.scanCount, Cgprdata::kMaxScans);
+    EXPECT_EQ(data.gpsCount, 4); // 0, 1, 8 and 4999
+    ASSERT_EQ(data.markCount, Cgprdata::kMaxMarks);
+    const auto fields = [&](int i) {
+        const Ccomment& m = data.marks[i];
+        EXPECT_TRUE(m.text.empty());
+        return Ints({m.number, m.scan, m.distance, m.miles, m.feet, m.code});
+    };
+    EXPECT_EQ(fields(0), Ints({1, 2, 30, 0, 30, 7}));
+    EXPECT_EQ(fields(1), Ints({2, 7, 2 * 5280 + 80, 2, 80, 255}));
+    EXPECT_EQ(fields(99), Ints({100, 107, 27 * 5280 + 1080, 27, 1080, 5}));
+    // A window wider than the trace store loads its first 4002 scans.
+    data.absolute = true;
+    EXPECT_EQ(data.LoadScans(10, 4100), 0);
+    EXPECT_EQ(data.loadedEnd, 10 + Cgprdata::kMaxColumns);
+    EXPECT_EQ(data.Trace(10 + Cgprdata::kMaxColumns - 1).sampleCount, 1022);
+    EXPECT_EQ(data.Trace(10 + Cgprdata::kMaxColumns).sampleCount, 0);
+}
+
+TEST(GprData, AmplitudeRangeOfTheFirstThreeScansKeepsASideEachWayOf2048) {
+    // Kind (P "PULSE07", Q "QXR-GPR"), scans, the amplitudes, one sample set to another value
+    // (block 0: none), the range: the third scan is read, the fourth not; sample 1021 is an
+    // amplitude of a "PULSE07" scan, 974 is in the trailer of a "QXR-GPR" one.
+    // clang-format off
+    const std::tuple<char, int, int, int, int, int, int, int> cases[] = {
+        {'Q', 1, 2048, 0, 0, 0, 2049, 2047},       {'P', 2, 1000, 0, 0, 0, 2049, 1000},
+        {'P', 2, 3000, 0, 0, 0, 3000, 2047},       {'P', 4, 2048, 3, 500, 3000, 3000, 2047},
+        {'P', 4, 2048, 4, 500, 3000, 2049, 2047},  {'P', 3, 2048, 2, 1021, 100, 2049, 100},
+        {'Q', 3, 2048, 2, 974, 100, 2049, 2047},   {'Q', 3, 2048, 1, 973, 4000, 4000, 2047}};
+    // clang-format on
+    TempDir dir;
+    Cgprdata data;
+    for (const auto& [kind, scans, level, block, sample, value, high, low] : cases) {
+        GprFile file(kind == 'Q' ? "QXR-GPR" : "PULSE07", scans, level);
+        if (block > 0)
+            file.Set(block, sample, value);
+        file.Read(data, dir.File("r.DAT"));
+        EXPECT_EQ(Ints({data.ampMax, data.ampMin}), Ints({high, low})) << kind << scans << block;
+    }
+}
+
+TEST(GprData, LoadScansFillsTheWindowAndMapsScanIndicesWhenAbsolute) {
+    TempDir dir;
+    const std::string path = dir.File("w.DAT");
+    GprFile file("QXR-GPR", 300); // more than one read of 256 blocks
+    for (int j = 1; j <= 300; ++j) {
+        for (int k = 0; k < 1022; ++k)
+            file.Set(j, k, 1000 + j);
+        file.Set(j, 1000, -7); // trailer: shown as 2048
+        file.Set(j, 1022, j % 3), file.Set(j, 1023, 100 + j);
+    }
+    Cgprdata data;
+    file.Read(data, path);
+    ASSERT_EQ(data.scanCount, 300);
+    for (int s = 0; s < 300; ++s)
+        ASSERT_EQ(data.scanDistance[s], (s + 1) % 3 * 5280 + 101 + s) << s;
+    // Absolute, first, count, result, loadedEnd, and the scan of a trace index (-1: empty).
+    // The mended faults: absolute windows one scan short, starts before the first scan and
+    // windows past the last one.
+    // clang-format off
+    const std::tuple<bool, int, int, int, int, int, int> cases[] = {
+        {false, 5, 10, 0, 10, 0, 5},   {false, 5, 10, 0, 10, 9, 14}, {false, 5, 10, 0, 10, 10, -1},
+        {false, 5, 10, 0, 10, -1, -1}, {false, 10, 280, 0, 280, 260, 270},
+        {false, -3, 5, 0, 2, 1, 1},    {false, 295, 10, 0, 5, 4, 299},
+        {false, 300, 5, -1, 5, 4, 299}, {false, 3, 0, -1, 5, 4, 299}, // nothing: the window stays
+        {true, 5, 10, 0, 15, 5, 5},    {true, 5, 10, 0, 15, 14, 14}, {true, 5, 10, 0, 15, 15, -1},
+        {true, 5, 10, 0, 15, 4, -1},   {true, -3, 5, 0, 2, 0, 0},
+        {true, 298, 10, 0, 300, 299, 299}};
+    // clang-format on
+    for (const auto& [absolute, first, count, result, end, index, scan] : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << absolute << " " << first << "+" << count << " " << index);
+        data.absolute = absolute;
+        EXPECT_EQ(data.LoadScans(first, count), result);
+        EXPECT_EQ(data.loadedEnd, end);
+        const Ctrace& t = data.Trace(index);
+        const int j = scan + 1, v = 1000 + j, m = j % 3, f = 100 + j;
+        EXPECT_EQ(Ints({t.sampleCount, t.samples[0], t.samples[973], t.samples[974],
+                        t.samples[1000], t.samples[1020], t.samples[1021], t.samples[1022],
+                        t.samples[1023], t.miles, t.feet, t.distance}),
+                  scan < 0 ? Ints({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})
+                           : Ints({1022, v, v, 2048, 2048, 2048, v, m, f, m, f, m * 5280 + f}));
+        EXPECT_FLOAT_EQ(t.mean, scan < 0 ? 0.0f : float((975.0 * v + 47 * 2048.0) / 1022));
+    }
+    // Read as PULSE07 the trailer is kept as it is.
+    std::memcpy(file.bytes.data(), "PULSE07", 7);
+    file.Read(data, path);
+    data.absolute = false;
+    ASSERT_EQ(data.LoadScans(0, 1), 0);
+    EXPECT_EQ(Ints({data.Trace(0).samples[1000], data.Trace(0).samples[1021]}), Ints({-7, 1001}));
+    // A file cut short after it was read loads what is left; a file gone loads nothing.
+    std::filesystem::resize_file(path, 5 * kBlock + 100);
+    EXPECT_EQ(data.LoadScans(2, 10), 0);
+    EXPECT_EQ(Ints({data.loadedEnd, data.Trace(1).samples[0]}), Ints({2, 1004}));
+    EXPECT_EQ(data.LoadScans(5, 10), -1);
+    std::filesystem::remove(path);
+    EXPECT_EQ(data.LoadScans(0, 5), -1);
+}
+
+TEST(Gain, FlatFor200SamplesThenAQuarterSineToAlmostFour) {
+    const Camply gain;
+    EXPECT_EQ(Ints({gain.length, gain.flatLength}), Ints({1024, 200}));
+    for (const auto& [i, expected] : {std::pair{0, 1.0},
+                                      {199, 1},
+                                      {200, 1},
+                                      {201, 1.0057189},
+                                      {612, 1 + 3 * std::sqrt(0.5)},
+                                      {1023, 3.9999945}})
+        EXPECT_NEAR(gain.gain[i], expected, 1e-6) << i;
+    EXPECT_EQ(Camply::GainAt(612), gain.gain[612]);
+}
+
+void Put(Bytes& b, std::initializer_list<std::pair<std::size_t, std::int32_t>> values) {
+    for (const auto& [at, v] : values) {
+        b.resize(std::max(b.size(), at + 4));
+        byteorder::StoreLE<std::int32_t>(&b[at], v);
+    }
+}
+
+// A header with N and the index offset T, index entries (distance 10 i, the given offsets) at
+// T, then `tail` bytes of picture data (byte k of the file being k % 251).
+Bytes ImageFile(std::int32_t n, std::int32_t t, const std::vector<int>& offsets, int tail = 0) {
+    Bytes b(Czipimg::kHeaderSize, 'J'); // the text at 256 without a zero: all 40 bytes
+    std::fill_n(std::copy_n("Road camera", 11, b.begin() + 160), 69, 0);
+    Put(b, {{240, 7}, {244, n}, {248, t}, {252, 1234}});
+    for (std::size_t i = 0; i < offsets.size(); ++i)
+        Put(b, {{t + 8 * i, 10 * int(i)}, {t + 8 * i + 4, offsets[i]}});
+    b.resize(std::max(b.size(), std::size_t(t)), 0);
+    for (int k = 0; k < tail; ++k)
+        b.push_back(static_cast<std::uint8_t>(b.size() % 251));
+    return b;
+}
+
+void Write(const std::string& path, const Bytes& b) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+Bytes Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(ImageStore, ReadsTheIndexInPiecesOrRefusesItLeavingNoPictures) {
+    TempDir dir;
+    const std::string path = dir.File("road.IMG"), q = "\"" + path + "\"";
+    const Bytes good = ImageFile(1030, 400, std::vector<int>(1030), 5); // over two pieces of 512
+    Write(path, good);
+    Czipimg store;
+    store.imgPath = path;
+    EXPECT_EQ(store.ReadImageIndex(-2.5f), "");
+    EXPECT_EQ(std::tie(store.headerText, store.headerText2, store.headerValue0, store.indexOffset,
+                       store.dataEnd, store.pictureCount, store.count),
+              std::tuple("Road camera", std::string(40, 'J'), 7, 400, 1234, 1030, 1030));
+    for (int i : {0, 1, 511, 512, 1023, 1024, 1029}) // offset applied, truncated toward zero
+        EXPECT_EQ(store.distance.at(std::size_t(i)), i == 0 ? -2 : 10 * i - 3) << i;
+    // The video offset saturates; one that is not a number counts as 0.
+    const float inf = std::numeric_limits<float>::infinity();
+    const int top = std::numeric_limits<std::int32_t>::max(), low = -top - 1;
+    EXPECT_EQ(std::vector<int>(
+                  {Czipimg::OffsetDistance(100, std::nanf("")), Czipimg::OffsetDistance(top, 10),
+                   Czipimg::OffsetDistance(top, inf), Czipimg::OffsetDistance(low, -10),
+                   Czipimg::OffsetDistance(low, -inf), Czipimg::OffsetDistance(top - 200, 100),
+                   Czipimg::OffsetDistance(-5, 0.99f)}),
+              std::vector<int>({100, top, top, low, low, top - 100, -4}));
+
+    const int most = Czipimg::kMaxPictures;
+    const std::string outside = "The picture index of " + q + " lies outside the file.";
+    Bytes negative = ImageFile(2, 1296, {1400, 1500}, 300);
+    Put(negative, {{248, -16}});
+    const std::string folder = dir.File("road.IMG/x.IMG"); // a file where a folder should be
+    // The file (none: another path), the note and the pictures then.
+    const std::tuple<Bytes, std::string, std::string, int> cases[] = {
+        {ImageFile(most, 1296, {}, 8 * most), path, "", most},
+        {ImageFile(most + 1, 1296, {}, 8 * most + 8), path,
+         "The road images " + q + " list 90001 pictures; at most 90000 can be shown.", 0},
+        {ImageFile(2, 1296, {1, 2}), path, "", 2}, // the index just fits
+        {ImageFile(2, 1296, {1}), path, outside, 0},
+        {negative, path, outside, 0},
+        {Bytes(295, 1), path, "The road images " + q + " are too short for their header.", 0},
+        {{}, dir.File("none.IMG"), "", 0}, // a test without video
+        {{}, folder, "Cannot open the road images \"" + folder + "\": Not a directory", 0}};
+    for (const auto& [file, where, note, count] : cases) {
+        SCOPED_TRACE(note + " " + std::to_string(count));
+        store.imgPath = path;
+        Write(path, good);
+        ASSERT_EQ(store.ReadImageIndex(0), "");
+        if (!file.empty())
+            Write(path, file);
+        store.imgPath = where;
+        EXPECT_EQ(store.ReadImageIndex(0), note);
+        EXPECT_EQ(std::pair(store.count, store.distance.size()),
+                  std::pair(count, std::size_t(count)));
+    }
+}
+
+TEST(ImageStore, RebuildTakesEntriesUpToTheFirstZeroAndWritesOnlyTheSixteenHeaderBytes) {
+    const Bytes three = ImageFile(0, 1296, {1400, 1500, 1600});
+    Bytes zero = ImageFile(0, 1296, {1400, 1500, 1600, 0, 1700}, 400), cut = three;
+    Put(zero, {{1296 + 24, 0}}); // a zero distance ends the index
+    cut.insert(cut.end(), {30, 0, 0, 0, 0x10, 0, 0});
+    const int room = Czipimg::kRebuiltCapacity;
+    // N, the file and the pictures found (0: nothing written).
+    const std::tuple<int, Bytes, int> cases[] = {
+        {0, zero, 3},
+        {-4, three, 3},
+        {0, cut, 3}, // the file ends with an entry, or inside one
+        {0, ImageFile(0, 1296, std::vector<int>(room + 1, 1)), room},
+        {0, ImageFile(0, 1000, {}, 100), 0}}; // the file ends before the index
+    TempDir dir;
+    for (const auto& [n, file, count] : cases) {
+        SCOPED_TRACE(count);
+        Czipimg store;
+        store.imgPath = dir.File("road.IMG");
+        Bytes before = file;
+        Put(before, {{244, n}, {248, 109}}); // a header without an index says nothing of it
+        Write(store.imgPath, before);
+        const std::string note = store.ReadImageIndex(0.0f);
+        Bytes expected = before;
+        if (count > 0)
+            Put(expected, {{240, 402296}, {244, count}, {248, 1296}, {252, int(before.size())}});
+        EXPECT_EQ(Read(store.imgPath), expected);
+        EXPECT_EQ(note, count ? "" : "The road images \"" + store.imgPath + "\" hold no picture.");
+        EXPECT_EQ(std::tie(store.count, store.pictureCount), std::tuple(count, count ? count : n));
+        for (int i = 0; i < count; i += 1 + count / 3)
+            EXPECT_EQ(store.distance[std::size_t(i)], 10 * i);
+    }
+    // Its own answers: N as it stands, -1 unreadable, -2 nothing found; nothing written.
+    Czipimg store;
+    store.imgPath = dir.File("road.IMG");
+    const std::pair<Bytes, int> answers[] = {{ImageFile(2, 400, {416, 420}, 200), 2},
+                                             {Bytes(295, 0), -1},
+                                             {ImageFile(0, 1000, {}, 100), -2}};
+    for (const auto& [file, result] : answers) {
+        Write(store.imgPath, file);
+        EXPECT_EQ(store.RebuildImageIndex(), result);
+        EXPECT_EQ(Read(store.imgPath), file);
+    }
+    store.imgPath = dir.File("missing.IMG");
+    EXPECT_EQ(store.RebuildImageIndex(), -1);
+}
+
+TEST(ImageStore, PicturesAreReadWholeOrRefusedWithTheReason) {
+    constexpr int kBig = Czipimg::kMaxPictureBytes, d = 1296 + 3 * 8; // the first picture byte
+    TempDir dir;
+    const std::string path = dir.File("road.IMG"), of = " of \"" + path + "\"";
+    const std::string broken = of + " has a broken index entry (offset ";
+    // The offsets of three pictures, picture bytes after the index, the index read; the size
+    // read (-1: refused with the error).
+    // clang-format off
+    const std::tuple<int, int, int, int, int, int, std::string> cases[] = {
+        {d, d + kBig, d + kBig + 5, kBig + 9, 0, kBig, ""}, {d, d + 4, d + 6, 100, 1, 2, ""},
+        {d, d + 4, d + 6, 100, 2, 94, ""}, // the last runs to the end of the file
+        {d, d + kBig + 1, d + kBig + 5, kBig + 9, 0, -1,
+         "Picture 0" + of + " is 900001 bytes; at most 900000 are read."},
+        {-8, d + 4, d + 6, 100, 0, -1, "Picture 0" + broken + "-8, next 1324)."},
+        {d, d + 50, d + 6, 100, 1, -1, "Picture 1" + broken + "1370, next 1326)."},
+        {d, d + 4, d + 200, 100, 2, -1, "Picture 2" + broken + "1520, next 1420)."},
+        {d, d + 4000, d + 4000, 100, 0, -1, "Picture 0" + of + " runs past the end of the file."},
+        {d, d, d + 6, 100, 0, -1, "Picture 0" + of + " holds no data."},
+        {d, d + 4, d + 6, 100, -1, -1, "There is no picture -1 in the road images."},
+        {d, d + 4, d + 6, 100, 3, -1, "There is no picture 3 in the road images."}};
+    // clang-format on
+    Czipimg store;
+    store.imgPath = path;
+    for (const auto& [first, second, third, tail, index, size, error] : cases) {
+        SCOPED_TRACE(error + " " + std::to_string(index));
+        const Bytes file = ImageFile(3, 1296, {first, second, third}, tail);
+        Write(path, file);
+        ASSERT_EQ(store.ReadImageIndex(0.0f), "");
+        Bytes picture = {1, 2, 3};
+        std::string said;
+        EXPECT_EQ(store.PictureBytes(index, &picture, &said), size >= 0);
+        EXPECT_EQ(said, error);
+        const int from = index == 0 ? first : index == 1 ? second : third;
+        if (size >= 0) {
+            EXPECT_EQ(picture, Bytes(file.begin() + from, file.begin() + from + size));
+        }
+    }
+    // The file shrinks, or goes, after its index was read.
+    Write(path, Bytes(100, 0));
+    std::string said;
+    EXPECT_FALSE(store.PictureBytes(0, nullptr, &said));
+    EXPECT_EQ(said, "Cannot read the index entry of Picture 0" + of + ".");
+    std::filesystem::remove(path);
+    EXPECT_FALSE(store.PictureBytes(0, nullptr, &said));
+    EXPECT_EQ(said, "Cannot open the road images \"" + path + "\": No such file or directory");
+}
+
+} // namespace
