@@ -67,11 +67,16 @@ TEST(GpsFile, EntriesOnFourByteStepsUntilABadCheckOrTheEnd) {
         {"a lone tag at the end", Join({I(50), g, x1}), {}, {}, {50}},
         {"one byte", g, {}, {}, {}}, {"empty", {}, {}, {}, {}}};
     // clang-format on
+    TempDir dir;
+    CNMEA gps;
+    gps.gpsPath = dir.File("TEST.GPS");
+    const auto read = [&](const Bytes& b) {
+        std::ofstream(gps.gpsPath).write(reinterpret_cast<const char*>(b.data()), b.size());
+        return gps.ReadGpsFile();
+    };
     for (const auto& [name, bytes, distances, speeds, temperatures] : cases) {
         SCOPED_TRACE(name);
-        CNMEA gps;
-        gps.trackCount = gps.temperatureCount = 9;
-        gps.ParseGpsBytes(bytes.data(), bytes.size());
+        ASSERT_EQ(read(bytes), 0);
         ASSERT_EQ(gps.trackCount, static_cast<int>(distances.size()));
         ASSERT_EQ(gps.temperatureCount, static_cast<int>(temperatures.size()));
         for (std::size_t i = 0; i < distances.size(); ++i) {
@@ -83,15 +88,9 @@ TEST(GpsFile, EntriesOnFourByteStepsUntilABadCheckOrTheEnd) {
         for (std::size_t i = 0; i < temperatures.size(); ++i)
             EXPECT_EQ(gps.temperatures[i].temperature, temperatures[i]) << i;
     }
-}
-
-TEST(GpsFile, ReadKeepsTheLastBodiesAndAMissingFileLeavesNothing) {
+    // The bodies read last are kept; a missing file leaves no point of the file read before.
     const Bytes bytes = Join({G(7, 0), I(88.5f, 2123.5f)});
-    TempDir dir;
-    CNMEA gps;
-    gps.gpsPath = dir.File("TEST.GPS");
-    std::ofstream(gps.gpsPath).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    ASSERT_EQ(gps.ReadGpsFile(), 0);
+    ASSERT_EQ(read(bytes), 0);
     EXPECT_EQ(gps.temperatures[0].distance, float(2123.5f / 21.235));
     EXPECT_EQ(Join({Bytes(gps.trackBody, gps.trackBody + 56),
                     Bytes(gps.temperatureBody, gps.temperatureBody + 24)}),
@@ -181,7 +180,7 @@ struct Stationing : ::testing::Test {
     CVorlixDoc doc;
 };
 
-TEST_F(Stationing, DistanceAndStationOfAPoint) {
+TEST_F(Stationing, PointsDistancesStationsAndCycles) {
     // The first group runs from the segment start to D(0), later ones from D(k) to D(k + 1);
     // the last group has a station but no distance.
     const Floats four = {1100, 1200, 1300, 1400}, one = {250, 500}, two = {100, 200, 300},
@@ -217,23 +216,20 @@ TEST_F(Stationing, DistanceAndStationOfAPoint) {
         EXPECT_EQ(std::pair(doc.DistanceAtPoint(0), doc.StationText(0)),
                   std::pair(distance, std::string(text)));
     }
-}
-
-TEST_F(Stationing, PointAndCycleAtADistance) {
-    const Floats five = {0, 100, 200, 300, 400}, two = {10, 20, 30}, one = {10, 20}, none = {},
-                 stand = {50, 50, 100, 150}, stand3 = {0, 10, 30, 30, 30, 40},
+    // Back from a distance to a point, and to the upper cycle of a pair.
+    const Floats five = {0, 100, 200, 300, 400}, three = {10, 20, 30}, pair = {10, 20},
+                 single = {10}, stand = {50, 50, 100, 150}, stand3 = {0, 10, 30, 30, 30, 40},
                  inf = {0, 100, kInf, kInf};
     const std::tuple<Floats, float, int> points[] = {
         {five, 0, 0},      {five, 50, 125},  {five, 99.9f, 249},  {five, 100, 250},
         {five, 250, 625},  {five, 300, 750}, {five, 300.01f, -1}, {five, -0.01f, -1},
-        {five, kNaN, -1},  {two, 10, 0},     {two, 15, 125},      {two, 20, 250},
-        {one, 10, -1},     {none, 0, -1},    {stand, 50, 0},      {stand, 75, 375},
+        {five, kNaN, -1},  {three, 10, 0},   {three, 15, 125},    {three, 20, 250},
+        {pair, 10, -1},    {none, 0, -1},    {stand, 50, 0},      {stand, 75, 375},
         {stand3, 30, 500}, {inf, kInf, 250}, {inf, 1e30f, 250}};
     for (const auto& [groups, distance, point] : points) {
         SetGroups(-100, groups);
         EXPECT_EQ(doc.PointAtDistance(distance), point) << groups.size() << " " << distance;
     }
-    const Floats three = {10, 20, 30}, pair = {10, 20}, single = {10};
     const std::tuple<Floats, float, int> cycles[] = {
         {three, 10, 1}, {three, 20, 1},    {three, 25, 2}, {three, 30, 2},   {three, 30.5f, -1},
         {three, 9, -1}, {three, kNaN, -1}, {pair, 15, 1},  {single, 10, -1}, {none, 0, -1}};
