@@ -57,7 +57,7 @@ struct GprFile {
     }
 };
 
-TEST(GprData, ReadOrRefusedWithNothingLeftOfTheFileBefore) {
+TEST(GprData, ReadOrRefusedWithNothingLeftOfTheFileBeforeAndLimitsSaid) {
     TempDir dir;
     const std::string path = dir.File("g.DAT"), q = "\"" + path + "\"";
     const std::string noScan = "The GPR file " + q + " holds no scan.",
@@ -92,9 +92,8 @@ TEST(GprData, ReadOrRefusedWithNothingLeftOfTheFileBefore) {
                   kind > 0 ? Ints({kind, scans, 0, kind == 2, 0, 0, 2049, 0})
                            : Ints({0, 0, 0, 0, 0, 0, 0, 4096}));
     }
-}
 
-TEST(GprData, MarksGpsRecordsAndTheLimitsOfAQxrFile) {
+    // A "QXR-GPR" file past the limits, with marks and GPS records.
     GprFile file("QXR-GPR", 110);
     const double nan = std::numeric_limits<double>::quiet_NaN();
     // Counted: a sequence below 5000 above the last counted one, a position on the globe.
@@ -111,8 +110,6 @@ TEST(GprData, MarksGpsRecordsAndTheLimitsOfAQxrFile) {
     }
     for (int b = 0; b < 14; ++b) // scan j's record lies in the trailer of block j - 1
         file.Gps(b, std::get<0>(records[b]), std::get<1>(records[b]), std::get<2>(records[b]));
-    TempDir dir;
-    Cgprdata data;
     std::string note;
     file.Read(data, dir.File("many.DAT"), &note, std::uintmax_t{kBlock} * 50'003); // 50002 scans
     EXPECT_EQ(note, "The GPR file holds 50002 scans; only the first 50000 are shown. The GPR file "
@@ -195,11 +192,9 @@ TEST(GprData, LoadScansFillsTheWindowAndMapsScanIndicesWhenAbsolute) {
 
 TEST(Gain, FlatFor200SamplesThenAQuarterSineToAlmostFour) {
     const Camply gain;
-    EXPECT_EQ(Ints({gain.length, gain.flatLength}), Ints({1024, 200}));
     const double expected[] = {1, 1, 1, 1.0057189, 1 + 3 * std::sqrt(0.5), 3.9999945};
     for (int k = 0; const int i : {0, 199, 200, 201, 612, 1023})
         EXPECT_NEAR(gain.gain[i], expected[k++], 1e-6) << i;
-    EXPECT_EQ(Camply::GainAt(612), gain.gain[612]);
 }
 
 void Put(Bytes& b, std::initializer_list<std::pair<std::size_t, std::int32_t>> values) {
@@ -228,7 +223,7 @@ Bytes Read(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-TEST(ImageStore, ReadsTheIndexInPiecesOrRefusesItLeavingNoPictures) {
+TEST(ImageStore, ReadsTheIndexInPiecesRefusesItOrRebuildsIt) {
     TempDir dir;
     const std::string path = dir.File("road.IMG"), q = "\"" + path + "\"";
     const Bytes good = ImageFile(1030, 400, std::vector<int>(1030), 5); // over two pieces of 512
@@ -244,13 +239,10 @@ TEST(ImageStore, ReadsTheIndexInPiecesOrRefusesItLeavingNoPictures) {
     // The video offset saturates; one that is not a number counts as 0.
     const float inf = std::numeric_limits<float>::infinity();
     const int top = std::numeric_limits<std::int32_t>::max(), low = -top - 1;
+    // clang-format off
     for (const auto& [recorded, offset, expected] : {std::tuple{100, std::nanf(""), 100},
-                                                     {top, 10.0f, top},
-                                                     {top, inf, top},
-                                                     {low, -10.0f, low},
-                                                     {low, -inf, low},
-                                                     {top - 200, 100.0f, top - 100},
-                                                     {-5, 0.99f, -4}})
+             {top, inf, top}, {low, -10.0f, low}, {top - 200, 100.0f, top - 100}, {-5, 0.99f, -4}})
+        // clang-format on
         EXPECT_EQ(Czipimg::OffsetDistance(recorded, offset), expected) << recorded << " " << offset;
 
     const int most = Czipimg::kMaxPictures;
@@ -281,9 +273,9 @@ TEST(ImageStore, ReadsTheIndexInPiecesOrRefusesItLeavingNoPictures) {
         EXPECT_EQ(std::pair(store.count, store.distance.size()),
                   std::pair(count, std::size_t(count)));
     }
-}
 
-TEST(ImageStore, RebuildTakesEntriesUpToTheFirstZeroAndWritesOnlyTheSixteenHeaderBytes) {
+    // A missing index is rebuilt from the entries up to the first zero distance; only the 16
+    // header bytes at 240 are written.
     const Bytes three = ImageFile(0, 1296, {1400, 1500, 1600});
     Bytes zero = ImageFile(0, 1296, {1400, 1500, 1600, 0, 1700}, 400), cut = three;
     Put(zero, {{1296 + 24, 0}});
@@ -292,15 +284,13 @@ TEST(ImageStore, RebuildTakesEntriesUpToTheFirstZeroAndWritesOnlyTheSixteenHeade
     // N, the file and the pictures found (0: nothing written): a zero distance, the end of the
     // file after an entry, inside one or before the index, and the room of the index end it.
     // clang-format off
-    const std::tuple<int, Bytes, int> cases[] = {{0, zero, 3}, {-4, three, 3}, {0, cut, 3},
+    const std::tuple<int, Bytes, int> rebuilt[] = {{0, zero, 3}, {-4, three, 3}, {0, cut, 3},
         {0, ImageFile(0, 1296, std::vector<int>(room + 1, 1)), room},
         {0, ImageFile(0, 1000, {}, 100), 0}};
     // clang-format on
-    TempDir dir;
-    for (const auto& [n, file, count] : cases) {
+    store.imgPath = path;
+    for (const auto& [n, file, count] : rebuilt) {
         SCOPED_TRACE(count);
-        Czipimg store;
-        store.imgPath = dir.File("road.IMG");
         Bytes before = file;
         Put(before, {{244, n}, {248, 109}}); // a header without an index says nothing of it
         Write(store.imgPath, before);
@@ -315,8 +305,6 @@ TEST(ImageStore, RebuildTakesEntriesUpToTheFirstZeroAndWritesOnlyTheSixteenHeade
             EXPECT_EQ(store.distance[std::size_t(i)], 10 * i);
     }
     // Its own answers: N as it stands, or -1 for a file it cannot read; nothing written.
-    Czipimg store;
-    store.imgPath = dir.File("road.IMG");
     for (const auto& [file, result] :
          {std::pair{ImageFile(2, 400, {416, 420}, 200), 2}, {Bytes(295, 0), -1}}) {
         Write(store.imgPath, file);
