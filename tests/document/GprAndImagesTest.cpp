@@ -1,5 +1,4 @@
-// The GPR file reader, the depth gain of its image, and the road-image store: its index, the
-// repair of a missing one, and pictures refused rather than read outside their bounds.
+// The GPR file reader, the depth gain of its image, and the road-image store.
 #include "document/ByteOrder.h"
 #include "document/Camply.h"
 #include "document/Cgprdata.h"
@@ -26,8 +25,7 @@ void Write(const std::string& path, const Bytes& b) {
     std::ofstream(path).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
 }
 
-// A GPR file: a header block with the kind mark, then scans of amplitude `level` (a "QXR-GPR"
-// scan without a mark code).
+// A GPR file: a header with the kind mark, then scans of amplitude `level` and no mark code.
 struct GprFile {
     Bytes bytes;
     GprFile(const std::string& mark, int scans, int level = 2048) : bytes((scans + 1) * kBlock) {
@@ -144,9 +142,8 @@ TEST(GprData, LoadScansFillsTheWindowAndMapsScanIndicesWhenAbsolute) {
     Cgprdata data;
     file.Read(data, path);
     ASSERT_EQ(Ints({data.scanCount, data.ampMax, data.ampMin}), Ints({300, 3000, 1001}));
-    // Absolute, first, count, result, loadedEnd, and the scan of a trace index (-1: empty).
-    // The mended faults: absolute windows one scan short, starts before the first scan and
-    // windows past the last one.
+    // Absolute, first, count, result, loadedEnd, the scan of a trace index (-1: empty); mended:
+    // absolute windows one scan short, starts before the first scan, windows past the last.
     // clang-format off
     const std::tuple<bool, int, int, int, int, int, int> cases[] = {
         {false, 5, 10, 0, 10, 0, 5},   {false, 5, 10, 0, 10, 9, 14}, {false, 5, 10, 0, 10, 10, -1},
@@ -234,7 +231,6 @@ TEST(ImageStore, ReadsTheIndexInPiecesRefusesItOrRebuildsIt) {
               std::tuple("Road camera", std::string(40, 'J'), 7, 400, 1234, 1030, 1030));
     for (int i : {0, 1, 511, 512, 1023, 1024, 1029}) // offset applied, truncated toward zero
         EXPECT_EQ(store.distance.at(std::size_t(i)), i == 0 ? -2 : 10 * i - 3) << i;
-
     const int most = Czipimg::kMaxPictures;
     const std::string outside = "The picture index of " + q + " lies outside the file.";
     Bytes negative = ImageFile(2, 1296, {1400, 1500}, 300);
@@ -252,7 +248,6 @@ TEST(ImageStore, ReadsTheIndexInPiecesRefusesItOrRebuildsIt) {
         {{}, dir.File("none.IMG"), "", 0}, // a test without video
         {{}, folder, "Cannot open the road images \"" + folder + "\": Not a directory", 0}};
     for (const auto& [file, where, note, count] : cases) {
-        SCOPED_TRACE(note + " " + std::to_string(count));
         store.imgPath = path;
         Write(path, good);
         ASSERT_EQ(store.ReadImageIndex(0), "");
@@ -261,18 +256,18 @@ TEST(ImageStore, ReadsTheIndexInPiecesRefusesItOrRebuildsIt) {
         store.imgPath = where;
         EXPECT_EQ(store.ReadImageIndex(0), note);
         EXPECT_EQ(std::pair(store.count, store.distance.size()),
-                  std::pair(count, std::size_t(count)));
+                  std::pair(count, std::size_t(count)))
+            << note;
     }
 
-    // A missing index is rebuilt from the entries up to the first zero distance; only the 16
-    // header bytes at 240 are written.
     const Bytes three = ImageFile(0, 1296, {1400, 1500, 1600});
     Bytes zero = ImageFile(0, 1296, {1400, 1500, 1600, 0, 1700}, 400), cut = three;
     Put(zero, {{1296 + 24, 0}});
     cut.insert(cut.end(), {30, 0, 0, 0, 0x10, 0, 0});
     const int room = Czipimg::kRebuiltCapacity;
-    // N, the file and the pictures found (0: nothing written): a zero distance, the end of the
-    // file after an entry, inside one or before the index, and the room of the index end it.
+    // A missing index is rebuilt, writing only the 16 header bytes at 240. N, the file and the
+    // pictures found (0: nothing written): a zero distance, the end of the file after an entry,
+    // inside one or before the index, and the room of the index end the entries.
     // clang-format off
     const std::tuple<int, Bytes, int> rebuilt[] = {{0, zero, 3}, {-4, three, 3}, {0, cut, 3},
         {0, ImageFile(0, 1296, std::vector<int>(room + 1, 1)), room},
@@ -280,7 +275,6 @@ TEST(ImageStore, ReadsTheIndexInPiecesRefusesItOrRebuildsIt) {
     // clang-format on
     store.imgPath = path;
     for (const auto& [n, file, count] : rebuilt) {
-        SCOPED_TRACE(count);
         Bytes before = file;
         Put(before, {{244, n}, {248, 109}}); // a header without an index says nothing of it
         Write(store.imgPath, before);
@@ -288,7 +282,7 @@ TEST(ImageStore, ReadsTheIndexInPiecesRefusesItOrRebuildsIt) {
         Bytes expected = before;
         if (count > 0)
             Put(expected, {{240, 402296}, {244, count}, {248, 1296}, {252, int(before.size())}});
-        EXPECT_EQ(Read(store.imgPath), expected);
+        EXPECT_EQ(Read(store.imgPath), expected) << count;
         EXPECT_EQ(note, count ? "" : "The road images \"" + store.imgPath + "\" hold no picture.");
         EXPECT_EQ(std::tie(store.count, store.pictureCount), std::tuple(count, count ? count : n));
         for (int i = 0; i < count; i += 1 + count / 3)
@@ -327,18 +321,16 @@ TEST(ImageStore, PicturesAreReadWholeOrRefusedWithTheReason) {
     Czipimg store;
     store.imgPath = path;
     for (const auto& [first, second, third, tail, index, size, error] : cases) {
-        SCOPED_TRACE(error + " " + std::to_string(index));
         const Bytes file = ImageFile(3, 1296, {first, second, third}, tail);
         Write(path, file);
         ASSERT_EQ(store.ReadImageIndex(0.0f), "");
-        Bytes picture = {1, 2, 3};
+        Bytes picture, expected;
         std::string said;
-        EXPECT_EQ(store.PictureBytes(index, &picture, &said), size >= 0);
-        EXPECT_EQ(said, error);
+        EXPECT_EQ(store.PictureBytes(index, &picture, &said), size >= 0) << index;
         const int from = index == 0 ? first : index == 1 ? second : third;
-        if (size >= 0) {
-            EXPECT_EQ(picture, Bytes(file.begin() + from, file.begin() + from + size));
-        }
+        if (size >= 0)
+            expected.assign(file.begin() + from, file.begin() + from + size);
+        EXPECT_EQ(std::pair(said, picture), std::pair(error, expected)) << index;
     }
 }
 

@@ -1,5 +1,4 @@
-// The GPS track (records, chart ranges, look-up under the cursor), stationing of the loaded
-// segment, the floor look-up among scan distances and the thinned station table.
+// The GPS track, stationing of the loaded segment, FloorIndex and the thinned station table.
 #include "document/CNMEA.h"
 #include "document/CVorlixDoc.h"
 #include "document/CkelDMI.h"
@@ -96,11 +95,6 @@ TEST(GpsFile, EntriesOnFourByteStepsUntilABadCheckOrTheEnd) {
     EXPECT_EQ(gps.trackCount + gps.temperatureCount, 0);
 }
 
-Floats Ranges(const CNMEA& g) {
-    return {g.levelMin,       g.levelMax,       g.speedMin,      g.speedMax,
-            g.temperatureMin, g.temperatureMax, g.distanceStart, g.distanceEnd};
-}
-
 TEST(GpsRanges, NeedFivePointsOfEachAndVisitEverySeventh) {
     // Track point i: level 100 + i, speed 30 + i, at 10 + 10 i; temperature j: 60 + j at 5 j.
     const Floats untouched(8, -7.0f);
@@ -128,7 +122,11 @@ TEST(GpsRanges, NeedFivePointsOfEachAndVisitEverySeventh) {
         gps.levelMin = gps.levelMax = gps.speedMin = gps.speedMax = -7.0f;
         gps.temperatureMin = gps.temperatureMax = gps.distanceStart = gps.distanceEnd = -7.0f;
         EXPECT_EQ(gps.ComputeRanges(), result) << tracks << " / " << temperatures;
-        EXPECT_EQ(Ranges(gps), ranges) << tracks << " / " << temperatures;
+        EXPECT_EQ(
+            Floats({gps.levelMin, gps.levelMax, gps.speedMin, gps.speedMax, gps.temperatureMin,
+                    gps.temperatureMax, gps.distanceStart, gps.distanceEnd}),
+            ranges)
+            << tracks << " / " << temperatures;
     }
 }
 
