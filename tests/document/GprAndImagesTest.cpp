@@ -128,7 +128,7 @@ TEST(GprData, ReadOrRefusedWithNothingLeftOfTheFileBeforeAndLimitsSaid) {
               Ints({4012, 1022, 0}));
 }
 
-TEST(GprData, LoadScansFillsTheWindowAndMapsScanIndicesWhenAbsolute) {
+TEST(GprData, LoadScansNoLongerOneShortWhenAbsoluteNorReadsPastTheScans) {
     TempDir dir;
     const std::string path = dir.File("w.DAT");
     GprFile file("QXR-GPR", 300); // more than one read of 256 blocks
@@ -218,7 +218,7 @@ Bytes Read(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-TEST(ImageStore, ReadsTheIndexInPiecesRefusesItOrRebuildsIt) {
+TEST(ImageStore, IndexReadInPiecesAbsurdOnesRefusedRebuildWritesOnly16HeaderBytes) {
     TempDir dir;
     const std::string path = dir.File("road.IMG"), q = "\"" + path + "\"";
     const Bytes good = ImageFile(1030, 400, std::vector<int>(1030), 5); // over two pieces of 512
