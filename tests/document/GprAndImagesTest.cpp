@@ -62,13 +62,14 @@ TEST(GprData, ReadOrRefusedWithNothingLeftOfTheFileBeforeAndLimitsSaid) {
                       noFile = "The GPR file " + q + " cannot be opened.",
                       noMark = q + " is not a GPR file: it starts with neither \"QXR-GPR\" nor "
                                    "\"PULSE07\".";
-    // Mark, size (0: no file), kind, scans and note; the scans are zeros.
+    // Mark, size (0: no file, 1: a folder), kind, scans and note. The scans are zeros: no mark,
+    // and the header's empty GPS record counts for scan 1.
     // clang-format off
     const std::tuple<std::string, std::size_t, int, int, std::string> cases[] = {
         {"QXR-GPR and more", 3 * kBlock, 2, 2, ""}, {"PULSE07", 4 * kBlock - 1, 1, 2, ""},
         {"QXR-GPS", 3 * kBlock, 0, 0, noMark},    {"PULSE0", 6, 0, 0, noMark},
         {std::string("PULS\0E", 6), 3 * kBlock, 0, 0, noMark}, {"QXR-GPR", kBlock, 0, 0, noScan},
-        {"QXR-GPR", 2 * kBlock - 1, 0, 0, noScan}, {"", 0, 0, 0, noFile}};
+        {"QXR-GPR", 2 * kBlock - 1, 0, 0, noScan}, {"", 0, 0, 0, noFile}, {"", 1, 0, 0, noFile}};
     // clang-format on
     GprFile before("QXR-GPR", 3);
     before.Set(2, 1021, 1), before.Set(1, 0, 4000); // a mark, a peak
@@ -80,11 +81,14 @@ TEST(GprData, ReadOrRefusedWithNothingLeftOfTheFileBeforeAndLimitsSaid) {
         ASSERT_EQ(Ints({data.markCount, data.gpsCount, data.ampMax}), Ints({1, 2, 4000}));
         GprFile file(mark, 0);
         file.bytes.resize(size);
-        size > 0 ? Write(path, file.bytes) : void(std::filesystem::remove(path));
+        std::filesystem::remove(path);
+        if (size == 1)
+            std::filesystem::create_directory(path);
+        else if (size > 0)
+            Write(path, file.bytes);
         std::string note = "stale";
         EXPECT_EQ(data.ReadFile(&note), kind > 0 ? 0 : -1);
         EXPECT_EQ(note, expected);
-        // Zero scans: no mark; the header's empty GPS record counts for scan 1.
         EXPECT_EQ(Ints({data.fileKind, data.scanCount, data.markCount, data.gpsCount,
                         data.loadedEnd, data.Trace(0).sampleCount, data.ampMax, data.ampMin}),
                   kind > 0 ? Ints({kind, scans, 0, kind == 2, 0, 0, 2049, 0})
@@ -171,7 +175,6 @@ TEST(GprData, LoadScansNoLongerOneShortWhenAbsoluteNorReadsPastTheScans) {
     // Read as PULSE07: neither marks nor GPS records, and the trailer is amplitudes.
     std::memcpy(file.bytes.data(), "PULSE07", 7);
     file.Read(data, path);
-    data.absolute = false;
     ASSERT_EQ(data.LoadScans(0, 1), 0);
     EXPECT_EQ(Ints({data.markCount, data.gpsCount, data.ampMin, data.Trace(0).samples[1000],
                     data.Trace(0).samples[1021]}),
@@ -179,7 +182,7 @@ TEST(GprData, LoadScansNoLongerOneShortWhenAbsoluteNorReadsPastTheScans) {
     // A file cut short after it was read loads what is left; a file gone loads nothing.
     std::filesystem::resize_file(path, 5 * kBlock + 100);
     EXPECT_EQ(data.LoadScans(2, 10), 0);
-    EXPECT_EQ(Ints({data.loadedEnd, data.Trace(1).samples[0]}), Ints({2, 4000}));
+    EXPECT_EQ(Ints({data.loadedEnd, data.Trace(3).samples[0]}), Ints({4, 4000}));
     EXPECT_EQ(data.LoadScans(5, 10), -1);
     std::filesystem::remove(path);
     EXPECT_EQ(data.LoadScans(0, 5), -1);
@@ -199,8 +202,7 @@ void Put(Bytes& b, std::initializer_list<std::pair<std::size_t, std::int32_t>> v
     }
 }
 
-// A header with N and the index offset T, index entries (distance 10 i, the given offsets) at
-// T, then `tail` bytes of picture data (byte k of the file being k % 251).
+// A header with N and index offset T, entries (10 i, offset) at T, then `tail` bytes k % 251.
 Bytes ImageFile(std::int32_t n, std::int32_t t, const std::vector<int>& offsets, int tail = 0) {
     Bytes b(Czipimg::kHeaderSize, 'J'); // the text at 256 without a zero: all 40 bytes
     std::fill_n(std::copy_n("Road camera", 11, b.begin() + 160), 69, 0);

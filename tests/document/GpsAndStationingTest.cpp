@@ -192,8 +192,7 @@ TEST_F(Stationing, PointsDistancesStationsAndCycles) {
                   std::pair(distance, std::string(text)))
             << start << " point " << point;
     }
-    // Whole miles split off; rounding only when formatting; miles beyond an int, and distances
-    // at the ends of the float range, still give a text.
+    // Whole miles split off, rounded only when formatted; huge distances still give a text.
     // clang-format off
     const std::pair<float, const char*> texts[] = {
         {5279.96f, "5280.0"}, {5280, "1+0.0"}, {5300.5f, "1+20.5"}, {10559.96f, "1+5280.0"},
@@ -230,8 +229,7 @@ TEST_F(Stationing, PointsDistancesStationsAndCycles) {
     }
 }
 
-// Every sub-range and every key at, between and beyond the values: the largest index whose
-// value is at most the key, or one below the range.
+// Every sub-range and key: the largest index whose value is at most the key, or lo - 1.
 TEST(FloorIndex, LargestIndexAtOrBelowTheKeyOrOneBelowTheRange) {
     const int values[] = {-40, -20, 0, 10, 20, 30, 60, 70, 90};
     for (int lo = 0; lo < 9; ++lo)
