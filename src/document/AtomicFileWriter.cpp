@@ -47,6 +47,14 @@ bool AtomicFileWriter::Write(const void* data, std::size_t size) {
     return true;
 }
 
+bool AtomicFileWriter::Flush() {
+    if (!file_)
+        return false;
+    if (std::fflush(file_) != 0)
+        return Fail("Cannot write");
+    return true;
+}
+
 bool AtomicFileWriter::Commit() {
     if (!file_)
         return false;

@@ -1,21 +1,22 @@
 #include "analysis/ResultExport.h"
-#include "document/ByteOrder.h"
 #include "document/CVorlixDoc.h"
 #include "document/RawFileLoader.h"
-#include "support/RawFileBuilder.h"
 #include "support/SynthFixture.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <numbers>
+#include <sstream>
+#include <stdexcept>
+#include <sys/resource.h>
 #include <thread>
 #include <vector>
 
@@ -32,350 +33,32 @@ void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-TEST(ResultExportFormat, LineIsBlankDistanceBlankValueWithCrLf) {
+std::string Record(float distance, float value) {
+    std::uint8_t bytes[kRdoRecordBytes];
+    StoreResultRecord(distance, value, bytes);
+    return std::string(bytes, bytes + kRdoRecordBytes);
+}
+
+TEST(ResultExportFormat, TextLineAndBinaryRecordByteForByte) {
     EXPECT_EQ(ResultLine(512.25f, 0.5f), "     512.25     0.5000\r\n");
     EXPECT_EQ(ResultLine(-3.125f, -12.34567f), "      -3.12   -12.3457\r\n");
     // Wider numbers push the columns on rather than being cut.
     EXPECT_EQ(ResultLine(123456789.0f, 1.0f), " 123456792.00     1.0000\r\n");
-}
+    EXPECT_EQ(Record(512.25f, 0.5f), std::string("\x00\x10\x00\x44\x00\x00\x00\x3F", 8));
 
-TEST(ResultExportFormat, RecordIsDistanceThenValueLittleEndian) {
-    std::uint8_t record[8];
-    StoreResultRecord(512.25f, 0.5f, record);
-    EXPECT_EQ(std::vector<std::uint8_t>(record, record + 8),
-              (std::vector<std::uint8_t>{0x00, 0x10, 0x00, 0x44, 0x00, 0x00, 0x00, 0x3F}));
-}
-
-// What a segment read saw of the document's settings.
-struct ReadCall {
-    int segment;
-    int smoothMethod;
-    float averageDistance;
-    bool batchExportRunning;
-};
-
-class ResultExportTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        doc = std::make_unique<CVorlixDoc>(dir.Path());
-        SetTestCalibration(doc->options);
-        CKVTcontrol& o = doc->options;
-        o.segmentGroups = 150; // 460 groups: segments of 150, 150 and 160 (150 read)
-        o.smoothMethod = 0;
-        o.averageDistance = 3.5f;
-        builder.groups = 460;
-        builder.distance = [](int g) { return 1000.0f + static_cast<float>(g); };
-        rawPath = dir.File("run.KVT");
-        txtPath = dir.File("out.TXT");
-        rdoPath = dir.File("out.RDO");
+    // A short buffer takes what fits, always terminated.
+    const struct {
+        std::size_t size, length;
+    } buffers[] = {{128, 24}, {127, 24}, {25, 24}, {24, 23}, {5, 4}, {1, 0}, {0, 0}};
+    for (const auto& b : buffers) {
+        char out[128];
+        std::fill(std::begin(out), std::end(out), 'x');
+        ASSERT_EQ(FormatResultLine(512.25f, 0.5f, out, b.size), b.length) << b.size;
+        if (b.size > 0)
+            EXPECT_EQ(std::string(out), std::string("     512.25     0.5000\r\n", b.length));
+        else
+            EXPECT_EQ(out[0], 'x');
     }
-
-    // Opens the file and shows segment 1, as a user would before exporting.
-    void OpenAtSegmentOne() {
-        ASSERT_TRUE(builder.Write(rawPath));
-        ASSERT_TRUE(loader.OpenNewFile(*doc, rawPath).segmentRead);
-        ASSERT_EQ(doc->options.segmentCount, 3);
-        doc->options.currentSegment = 1;
-        ASSERT_TRUE(loader.ReloadCurrentFile(*doc).segmentRead);
-    }
-
-    // A segment read that records the settings and gives two results per segment of its own:
-    // at the segment's first distance + 0.5 and + 1.5, valued segment + 0.25 and + 0.75.
-    SegmentReader RecordingReader(std::function<LoadResult(int)> override = {}) {
-        return [this, override](CVorlixDoc& d) {
-            calls.push_back({d.options.currentSegment, d.options.smoothMethod,
-                             d.options.averageDistance, d.batchExportRunning});
-            if (override) {
-                LoadResult r = override(d.options.currentSegment);
-                if (!r.segmentRead || r.analysisFailed)
-                    return r;
-            }
-            LoadResult r = loader.ReloadCurrentFile(d);
-            const float segment = static_cast<float>(d.options.currentSegment);
-            for (int j = 0; j < 2; ++j) {
-                d.resultDistance[j] = d.groupDistance[0] + 0.5f + static_cast<float>(j);
-                d.resultValue[j] = segment + 0.25f + 0.5f * static_cast<float>(j);
-            }
-            d.resultCount = 2;
-            return r;
-        };
-    }
-
-    void ExpectSettingsRestored() {
-        EXPECT_EQ(doc->options.smoothMethod, 0);
-        EXPECT_EQ(doc->options.averageDistance, 3.5f);
-        EXPECT_EQ(doc->options.currentSegment, 1);
-        EXPECT_FALSE(doc->batchExportRunning);
-    }
-
-    TempDir dir;
-    std::unique_ptr<CVorlixDoc> doc;
-    RawFileLoader loader;
-    RawFileBuilder builder;
-    std::string rawPath, txtPath, rdoPath;
-    std::vector<ReadCall> calls;
-};
-
-TEST_F(ResultExportTest, WritesEverySegmentInOrderThenShowsTheSegmentLoadedBefore) {
-    OpenAtSegmentOne();
-    std::vector<std::pair<long long, long long>> progress;
-    const ExportStatus status = ExportResultsWith(*doc, RecordingReader(), txtPath, rdoPath,
-                                                  [&](long long done, long long total) {
-                                                      progress.push_back({done, total});
-                                                  });
-    ASSERT_TRUE(status.ok) << status.message;
-    EXPECT_EQ(status.segmentCount, 3);
-    EXPECT_EQ(status.resultCount, 6);
-
-    // Segments start at groups 0, 150 and 300: first distances 1000, 1150, 1300.
-    EXPECT_EQ(ReadText(txtPath), "    1000.50     0.2500\r\n"
-                                 "    1001.50     0.7500\r\n"
-                                 "    1150.50     1.2500\r\n"
-                                 "    1151.50     1.7500\r\n"
-                                 "    1300.50     2.2500\r\n"
-                                 "    1301.50     2.7500\r\n");
-    const std::string rdo = ReadText(rdoPath);
-    ASSERT_EQ(rdo.size(), 400u + 8 * 6);
-    EXPECT_EQ(rdo.substr(0, 400), std::string(400, '\0'));
-    const float expected[6][2] = {{1000.5f, 0.25f}, {1001.5f, 0.75f}, {1150.5f, 1.25f},
-                                  {1151.5f, 1.75f}, {1300.5f, 2.25f}, {1301.5f, 2.75f}};
-    for (int r = 0; r < 6; ++r) {
-        EXPECT_EQ(byteorder::LoadLE<float>(rdo.data() + 400 + 8 * r), expected[r][0]) << r;
-        EXPECT_EQ(byteorder::LoadLE<float>(rdo.data() + 404 + 8 * r), expected[r][1]) << r;
-    }
-
-    ASSERT_EQ(calls.size(), 4u);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(calls[i].segment, i);
-        EXPECT_EQ(calls[i].smoothMethod, 2);
-        EXPECT_EQ(calls[i].averageDistance, 1.0f);
-        EXPECT_TRUE(calls[i].batchExportRunning);
-    }
-    // The final read: the segment shown before, with the user's own smoothing, drawn again.
-    EXPECT_EQ(calls[3].segment, 1);
-    EXPECT_EQ(calls[3].smoothMethod, 0);
-    EXPECT_EQ(calls[3].averageDistance, 3.5f);
-    EXPECT_FALSE(calls[3].batchExportRunning);
-    EXPECT_TRUE(status.finalReloadRun);
-    EXPECT_TRUE(status.finalLoad.segmentRead);
-    EXPECT_EQ(doc->groupDistance[0], 1150.0f);
-    ExpectSettingsRestored();
-    EXPECT_EQ(progress,
-              (std::vector<std::pair<long long, long long>>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));
-    EXPECT_TRUE(!dir.HasTemporaryFiles());
-}
-
-TEST_F(ResultExportTest, ExportWithoutResultsLeavesBothFilesEmpty) {
-    OpenAtSegmentOne();
-    WriteText(txtPath, "old");
-    WriteText(rdoPath, "old");
-    // Results left in the document from before must not be exported for segments giving none.
-    doc->resultCount = 5;
-    const ExportStatus status = ExportResultsWith(
-        *doc, [this](CVorlixDoc& d) { return loader.ReloadCurrentFile(d); }, txtPath, rdoPath);
-    ASSERT_TRUE(status.ok) << status.message;
-    EXPECT_EQ(status.resultCount, 0);
-    EXPECT_EQ(std::filesystem::file_size(txtPath), 0u);
-    EXPECT_EQ(std::filesystem::file_size(rdoPath), 0u);
-}
-
-TEST_F(ResultExportTest, RefusedSegmentStopsTheExportAndRestoresTheSettings) {
-    OpenAtSegmentOne();
-    WriteText(txtPath, "old text");
-    WriteText(rdoPath, "old binary");
-    const ExportStatus status = ExportResultsWith(*doc, RecordingReader([](int segment) {
-        LoadResult r;
-        r.segmentRead = segment != 2;
-        r.message = "disk gone";
-        return r;
-    }),
-                                                  txtPath, rdoPath);
-    EXPECT_FALSE(status.ok);
-    EXPECT_EQ(status.message, "Segment 3 of 3: disk gone");
-    EXPECT_EQ(status.resultCount, 0);
-    EXPECT_EQ(ReadText(txtPath), "old text");
-    EXPECT_EQ(ReadText(rdoPath), "old binary");
-    EXPECT_TRUE(!dir.HasTemporaryFiles());
-    ExpectSettingsRestored();
-    ASSERT_EQ(calls.size(), 4u);
-    EXPECT_EQ(calls.back().segment, 1);
-    EXPECT_EQ(calls.back().smoothMethod, 0);
-    EXPECT_FALSE(calls.back().batchExportRunning);
-}
-
-TEST_F(ResultExportTest, AnalysisErrorStopsTheExportAndRestoresTheSettings) {
-    OpenAtSegmentOne();
-    const ExportStatus status = ExportResultsWith(*doc, RecordingReader([](int segment) {
-        LoadResult r;
-        r.segmentRead = true;
-        r.analysisFailed = segment == 0;
-        r.message = "Math Exception: Order must be greater than zero.";
-        return r;
-    }),
-                                                  txtPath, rdoPath);
-    EXPECT_FALSE(status.ok);
-    EXPECT_EQ(status.message,
-              "Segment 1 of 3: analysis failed: Math Exception: Order must be greater than zero.");
-    EXPECT_FALSE(std::filesystem::exists(txtPath));
-    EXPECT_FALSE(std::filesystem::exists(rdoPath));
-    ExpectSettingsRestored();
-}
-
-TEST_F(ResultExportTest, InvalidBandFailsInTheFirstSegmentWithTheLibrarysMessage) {
-    OpenAtSegmentOne();
-    doc->options.bandpassLow = 40.0f;
-    doc->options.bandpassHigh = 20.0f;
-    const ExportStatus status = ExportResults(*doc, loader, txtPath, rdoPath);
-    EXPECT_FALSE(status.ok);
-    EXPECT_EQ(status.message.rfind("Segment 1 of 3: analysis failed: Math Exception: ", 0), 0u)
-        << status.message;
-    EXPECT_FALSE(std::filesystem::exists(txtPath));
-    EXPECT_FALSE(std::filesystem::exists(rdoPath));
-    ExpectSettingsRestored();
-    EXPECT_TRUE(status.finalLoad.analysisFailed);
-}
-
-// Segments read one after another, so the file changes between the first and the second.
-constexpr ExportOptions kOneJob{.jobs = 1};
-
-TEST_F(ResultExportTest, FileCutShortDuringTheExportFailsWithTheLoadersMessage) {
-    OpenAtSegmentOne();
-    const ExportStatus status =
-        ExportResults(*doc, loader, txtPath, rdoPath, kOneJob, [&](long long done, long long) {
-            if (done == 1)
-                std::filesystem::resize_file(rawPath, 5000);
-        });
-    EXPECT_FALSE(status.ok);
-    EXPECT_NE(status.message.find("Segment 2 of 3: "), std::string::npos) << status.message;
-    EXPECT_NE(status.message.find("no whole group"), std::string::npos) << status.message;
-    EXPECT_FALSE(std::filesystem::exists(txtPath));
-    ExpectSettingsRestored();
-    EXPECT_TRUE(status.finalReloadRun);
-    EXPECT_FALSE(status.finalLoad.segmentRead);
-}
-
-// A file that shrank to one segment would otherwise be read as segment 0 again (the loader
-// keeps the segment number inside the table) and exported twice.
-TEST_F(ResultExportTest, FileShrinkingDuringTheExportIsNotExportedAsAnotherSegment) {
-    OpenAtSegmentOne();
-    const ExportStatus status =
-        ExportResults(*doc, loader, txtPath, rdoPath, kOneJob, [&](long long done, long long) {
-            if (done == 1)
-                std::filesystem::resize_file(rawPath, 8000 + 2600 * 200);
-        });
-    EXPECT_FALSE(status.ok);
-    EXPECT_NE(status.message.find("changed during the export"), std::string::npos)
-        << status.message;
-    EXPECT_FALSE(std::filesystem::exists(txtPath));
-    EXPECT_EQ(doc->options.smoothMethod, 0);
-    EXPECT_EQ(doc->options.averageDistance, 3.5f);
-    EXPECT_FALSE(doc->batchExportRunning);
-    // Segment 1 is gone: the final read shows the one segment left.
-    EXPECT_TRUE(status.finalLoad.segmentRead);
-    EXPECT_EQ(doc->options.segmentCount, 1);
-    EXPECT_EQ(doc->options.currentSegment, 0);
-}
-
-TEST_F(ResultExportTest, NothingOpenIsRefusedBeforeAnySettingChanges) {
-    const ExportStatus status = ExportResults(*doc, loader);
-    EXPECT_FALSE(status.ok);
-    EXPECT_EQ(status.message, "No raw data file is open.");
-    EXPECT_FALSE(status.finalReloadRun);
-    EXPECT_EQ(doc->options.smoothMethod, 0);
-}
-
-TEST_F(ResultExportTest, UnwritableFolderIsReportedWithoutTouchingTheDocument) {
-    OpenAtSegmentOne();
-    const ExportStatus status =
-        ExportResultsWith(*doc, RecordingReader(), dir.File("missing/out.TXT"), rdoPath);
-    EXPECT_FALSE(status.ok);
-    EXPECT_NE(status.message.find("missing/out.TXT"), std::string::npos) << status.message;
-    EXPECT_TRUE(calls.empty());
-    EXPECT_FALSE(std::filesystem::exists(rdoPath));
-}
-
-TEST_F(ResultExportTest, DefaultsToTheDocumentsCompanionNames) {
-    OpenAtSegmentOne();
-    EXPECT_EQ(doc->txtPath, dir.File("run.TXT"));
-    const ExportStatus status = ExportResults(*doc, loader);
-    ASSERT_TRUE(status.ok) << status.message;
-    EXPECT_TRUE(std::filesystem::exists(dir.File("run.TXT")));
-    EXPECT_TRUE(std::filesystem::exists(dir.File("run.RDO")));
-}
-
-// The export writes exactly what reading each segment with the 1-foot distance average gives.
-TEST_F(ResultExportTest, ExportMatchesTheResultsOfEachSegmentReadOnItsOwn) {
-    builder.sample = [](int block, int g, int i) {
-        const double t = (g * 250 + i) / 1000.0;
-        const double amplitude = block == 0 ? 12000.0 : 3000.0 + 20.0 * (g % 7);
-        return static_cast<std::int16_t>(
-            std::lround(amplitude * std::sin(2 * std::numbers::pi * 30.0 * t + 0.4 * block)));
-    };
-    builder.distance = [](int g) { return 500.0f + 0.8f * static_cast<float>(g); };
-    OpenAtSegmentOne();
-
-    std::string expectedText;
-    std::int64_t expectedCount = 0;
-    doc->options.smoothMethod = 2;
-    doc->options.averageDistance = 1.0f;
-    for (int i = 0; i < 3; ++i) {
-        doc->options.currentSegment = i;
-        const LoadResult r = loader.ReloadCurrentFile(*doc);
-        ASSERT_TRUE(r.segmentRead && !r.analysisFailed) << r.message;
-        for (int j = 0; j < doc->resultCount; ++j)
-            expectedText += ResultLine(doc->resultDistance[j], doc->resultValue[j]);
-        expectedCount += doc->resultCount;
-    }
-    ASSERT_GT(expectedCount, 100); // about one result per group
-    doc->options.smoothMethod = 0;
-    doc->options.averageDistance = 3.5f;
-    doc->options.currentSegment = 1;
-    ASSERT_TRUE(loader.ReloadCurrentFile(*doc).segmentRead);
-
-    const ExportStatus status = ExportResults(*doc, loader, txtPath, rdoPath);
-    ASSERT_TRUE(status.ok) << status.message;
-    EXPECT_EQ(status.resultCount, expectedCount);
-    EXPECT_EQ(ReadText(txtPath), expectedText);
-    EXPECT_EQ(std::filesystem::file_size(rdoPath),
-              expectedCount == 0 ? 0u : 400u + 8u * static_cast<std::uintmax_t>(expectedCount));
-    ExpectSettingsRestored();
-}
-
-// The command-line tool opens without reading a segment and skips the final re-read: each
-// segment is read once, and the files are those of the window's export.
-TEST_F(ResultExportTest, OpenWithoutReadingThenExportReadsEachSegmentOnceForTheSameFiles) {
-    OpenAtSegmentOne();
-    ASSERT_TRUE(ExportResults(*doc, loader, txtPath, rdoPath).ok);
-
-    auto cliDoc = std::make_unique<CVorlixDoc>(dir.Path());
-    cliDoc->options = doc->options;
-    cliDoc->resultCount = 7; // left from an earlier file: must not count as this file's
-    RawFileLoader cliLoader;
-    const LoadResult opened =
-        cliLoader.OpenNewFile(*cliDoc, rawPath, OpenOptions{.readFirstSegment = false});
-    ASSERT_TRUE(opened.fileOpened) << opened.message;
-    EXPECT_FALSE(opened.segmentRead);
-    EXPECT_EQ(opened.title, "Raw data file has 115000 point and 460 group. Current read segment "
-                            "is:1");
-    EXPECT_EQ(cliDoc->options.segmentCount, 3);
-    EXPECT_EQ(cliDoc->options.currentSegment, 0);
-    EXPECT_EQ(cliDoc->pointCount, 0);
-    EXPECT_EQ(cliDoc->resultCount, 0);
-    EXPECT_EQ(cliDoc->txtPath, dir.File("run.TXT"));
-
-    std::vector<int> reads;
-    const ExportStatus status = ExportResultsWith(
-        *cliDoc,
-        [&](CVorlixDoc& d) {
-            reads.push_back(d.options.currentSegment);
-            return cliLoader.ReloadCurrentFile(d);
-        },
-        {}, dir.File("cli.TXT"), dir.File("cli.RDO"), ExportOptions{.reloadShownSegment = false});
-    ASSERT_TRUE(status.ok) << status.message;
-    EXPECT_EQ(reads, (std::vector<int>{0, 1, 2}));
-    EXPECT_FALSE(status.finalReloadRun);
-    EXPECT_EQ(ReadText(dir.File("cli.TXT")), ReadText(txtPath));
-    EXPECT_EQ(ReadText(dir.File("cli.RDO")), ReadText(rdoPath));
 }
 
 TEST(ResultExportJobs, RequestedOrOnePerCoreAtMostOnePerSegment) {
@@ -389,160 +72,372 @@ TEST(ResultExportJobs, RequestedOrOnePerCoreAtMostOnePerSegment) {
             << c.requested << " jobs, " << c.segments << " segments";
 }
 
-// A generated road of 4,500 groups read in segments of 1,000: five segments, the last one
-// short (500 groups), opened as the command-line tool opens it.
-class ParallelExportTest : public ::testing::Test {
+// RLIMIT_FSIZE fails every write beyond `bytes` (0: none) with EFBIG, as a full device would.
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        handler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes > 0 ? bytes : saved.rlim_cur, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, handler);
+    }
+    rlimit saved{};
+    void (*handler)(int) = SIG_DFL;
+};
+
+// Exports of a made-up file of 4 segments, read without a file: segment s gives counts[s]
+// results (none leaves the document's count alone). The numbers carry the settings the read
+// saw, so a worker's document without the caller's settings would show in the files.
+class ResultExportTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        synth::Options options = SmallSynthOptions();
-        options.groups = 4'500;
-        options.pictures = 0;
-        options.gpr = synth::Options::Gpr::None;
-        files = GenerateSynthFiles(dir, options);
-        ASSERT_TRUE(files.ok) << files.error;
+    void SetUp() override { Reset(); }
+
+    void Reset() {
         doc = std::make_unique<CVorlixDoc>(dir.Path());
-        doc->options.segmentGroups = 1'000;
-        const LoadResult opened =
-            loader.OpenNewFile(*doc, files.kvt, OpenOptions{.readFirstSegment = false});
-        ASSERT_TRUE(opened.fileOpened) << opened.message;
-        ASSERT_EQ(doc->options.segmentCount, 5);
+        doc->rawPath = "raw.KVT";
+        doc->options.segmentCount = 4;
+        doc->options.currentSegment = 1;
+        doc->options.smoothMethod = 0;
+        doc->options.averageDistance = 3.5f;
+        doc->loadFrequency = 25.0f;
+        doc->sampleRate = 2000.0f;
+        doc->resultCount = 5; // left from before: never exported
+        reads.clear();
+        WriteText(dir.File("out.TXT"), "old text");
+        WriteText(dir.File("out.RDO"), "old binary");
     }
 
-    std::string Txt(const std::string& name) const { return dir.File(name + ".TXT"); }
-    std::string Rdo(const std::string& name) const { return dir.File(name + ".RDO"); }
-
-    ExportStatus Export(int jobs, const std::string& name) {
-        return ExportResults(*doc, loader, Txt(name), Rdo(name),
-                             ExportOptions{.jobs = jobs, .reloadShownSegment = false});
+    static LoadResult Loaded(bool read, bool failed, const char* message) {
+        LoadResult r;
+        r.segmentRead = read;
+        r.analysisFailed = failed;
+        r.message = message;
+        return r;
     }
 
-    // A reader on a loader of its own (or the fixture's) that fails where `fail` says.
-    SegmentReader Reader(RawFileLoader* own, std::function<LoadResult(int)> fail) {
-        return [own, fail](CVorlixDoc& d) {
-            LoadResult r = fail(d.options.currentSegment);
-            return r.message.empty() ? own->ReloadCurrentFile(d) : r;
+    static LoadResult Fake(CVorlixDoc& d, const std::vector<int>& counts) {
+        const int s = d.options.currentSegment;
+        for (int j = 0; j < counts[static_cast<std::size_t>(s)]; ++j) {
+            d.resultDistance[j] = 100.0f * s + j + d.loadFrequency + d.sampleRate / 1000.0f;
+            d.resultValue[j] = s + 0.25f * j + 10.0f * d.options.smoothMethod +
+                               100.0f * d.options.averageDistance + 1000.0f * d.batchExportRunning +
+                               static_cast<float>(d.rawPath.size());
+            d.resultCount = j + 1;
+        }
+        return Loaded(true, false, "");
+    }
+
+    // A read whose result `fail` may replace. The caller's (record) notes the segments read,
+    // the final re-read (with the user's own settings) as 10 + segment.
+    SegmentReader Reader(std::function<LoadResult(CVorlixDoc&)> fail, bool record = true) {
+        return [this, fail, record](CVorlixDoc& d) {
+            const int s = d.options.currentSegment;
+            const bool own = d.options.smoothMethod == 0 && d.options.averageDistance == 3.5f;
+            if (record)
+                reads.push_back(d.batchExportRunning ? s : own ? 10 + s : 99);
+            LoadResult r = fail ? fail(d) : LoadResult{};
+            return r.message.empty() ? Fake(d, counts) : r;
         };
     }
-    SegmentReaderFactory Readers(std::function<LoadResult(int)> fail) {
-        return [this, fail] {
-            workerLoaders.push_back(std::make_unique<RawFileLoader>());
-            return Reader(workerLoaders.back().get(), fail);
-        };
+
+    void ExpectSettingsRestored() {
+        EXPECT_EQ(doc->options.smoothMethod, 0);
+        EXPECT_EQ(doc->options.averageDistance, 3.5f);
+        EXPECT_EQ(doc->options.currentSegment, 1);
+        EXPECT_FALSE(doc->batchExportRunning);
     }
 
     TempDir dir;
-    SynthFiles files;
     std::unique_ptr<CVorlixDoc> doc;
-    RawFileLoader loader;
-    std::vector<std::unique_ptr<RawFileLoader>> workerLoaders;
+    std::vector<int> counts = {0, 2, 0, 1};
+    std::vector<int> reads;
 };
 
-TEST_F(ParallelExportTest, SegmentsAnalysedAtOnceGiveTheFilesOfTheSerialExportByteForByte) {
-    const ExportStatus serial = Export(1, "serial");
-    ASSERT_TRUE(serial.ok) << serial.message;
-    EXPECT_EQ(serial.jobs, 1);
-    const std::string text = ReadText(Txt("serial"));
-    const std::string binary = ReadText(Rdo("serial"));
-    ASSERT_GT(serial.resultCount, 3000); // results in every segment, about one per foot
-    ASSERT_EQ(binary.size(), 400u + 8u * static_cast<std::size_t>(serial.resultCount));
-    // The short last segment (from group 4,000 on) is exported too.
-    doc->options.currentSegment = 4;
-    ASSERT_TRUE(loader.ReloadCurrentFile(*doc).segmentRead);
-    EXPECT_GT(byteorder::LoadLE<float>(binary.data() + binary.size() - 8), doc->groupDistance[0]);
-
-    for (int jobs : {2, 3, 5}) {
-        const std::string name = "jobs" + std::to_string(jobs);
-        const ExportStatus status = Export(jobs, name);
-        ASSERT_TRUE(status.ok) << status.message;
-        EXPECT_EQ(status.jobs, jobs);
-        EXPECT_EQ(status.segmentCount, 5);
-        EXPECT_EQ(status.resultCount, serial.resultCount);
-        EXPECT_TRUE(ReadText(Txt(name)) == text) << jobs << " jobs";
-        EXPECT_TRUE(ReadText(Rdo(name)) == binary) << jobs << " jobs";
-    }
-    EXPECT_EQ(doc->options.smoothMethod, 0);
-    EXPECT_FALSE(doc->batchExportRunning);
-    EXPECT_FALSE(dir.HasTemporaryFiles());
-}
-
-// Segment 3 fails late and segment 4 early: the export reports the first one in segment order,
-// as the serial export would, and replaces nothing.
-TEST_F(ParallelExportTest, FirstFailingSegmentInOrderStopsTheExportWithItsMessage) {
-    WriteText(Txt("out"), "old text");
-    auto fail = [](int segment) {
-        LoadResult r;
-        if (segment == 2) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            r.segmentRead = true;
-            r.analysisFailed = true;
-            r.message = "Math Exception: Invalid band specification.";
-        } else if (segment == 3) {
-            r.message = "disk gone";
-        }
-        return r;
+// Segments are written in order whoever reads them: the caller alone, or workers each with a
+// document of its own (and the caller's settings), the first segment coming last.
+TEST_F(ResultExportTest, WritesEverySegmentInOrderThenRereadsTheSegmentShown) {
+    const auto caller = std::this_thread::get_id();
+    const auto firstLate = [](CVorlixDoc& d) {
+        if (d.options.currentSegment == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return LoadResult{};
     };
-    const ExportStatus status =
-        ExportResultsWith(*doc, Reader(&loader, fail), Readers(fail), Txt("out"), Rdo("out"),
-                          ExportOptions{.jobs = 2, .reloadShownSegment = false});
-    EXPECT_FALSE(status.ok);
-    EXPECT_EQ(status.jobs, 2);
-    EXPECT_EQ(status.message,
-              "Segment 3 of 5: analysis failed: Math Exception: Invalid band specification.");
-    EXPECT_EQ(status.resultCount, 0);
-    EXPECT_EQ(ReadText(Txt("out")), "old text");
-    EXPECT_FALSE(std::filesystem::exists(Rdo("out")));
-    EXPECT_FALSE(dir.HasTemporaryFiles());
-    EXPECT_EQ(doc->options.smoothMethod, 0);
-    EXPECT_FALSE(doc->batchExportRunning);
+    for (int jobs : {1, 2, 4, 9}) {
+        SCOPED_TRACE(jobs);
+        Reset();
+        std::vector<std::pair<long long, long long>> progress;
+        std::atomic<int> otherThread = 0;
+        const ExportStatus status = ExportResultsWith(
+            *doc, Reader(firstLate), [&] { return Reader(firstLate, false); }, dir.File("out.TXT"),
+            dir.File("out.RDO"), ExportOptions{.jobs = jobs},
+            [&](long long done, long long total) {
+                otherThread += std::this_thread::get_id() != caller;
+                progress.push_back({done, total});
+            },
+            [&] { return (otherThread += std::this_thread::get_id() != caller) < 0; });
+        ASSERT_TRUE(status.ok) << status.message;
+        EXPECT_EQ(status.segmentCount, 4);
+        EXPECT_EQ(status.resultCount, 3);
+        EXPECT_EQ(status.jobs, std::min(jobs, 4));
+        // Smoothing 2 with 1 ft, the batch export flag, "raw.KVT": values 1127 + s + 0.25 j.
+        EXPECT_EQ(ReadText(dir.File("out.TXT")), "     127.00  1128.0000\r\n"
+                                                 "     128.00  1128.2500\r\n"
+                                                 "     327.00  1130.0000\r\n");
+        EXPECT_EQ(ReadText(dir.File("out.RDO")), std::string(400, '\0') + Record(127, 1128) +
+                                                     Record(128, 1128.25f) + Record(327, 1130));
+        EXPECT_TRUE(jobs > 1 || reads == std::vector<int>({0, 1, 2, 3, 11}));
+        EXPECT_EQ(reads.back(), 11);
+        EXPECT_TRUE(status.finalReloadRun);
+        EXPECT_TRUE(status.finalLoad.segmentRead);
+        ExpectSettingsRestored();
+        EXPECT_EQ(progress, (std::vector<std::pair<long long, long long>>{
+                                {0, 4}, {1, 4}, {2, 4}, {3, 4}, {4, 4}}));
+        EXPECT_EQ(otherThread, 0);
+        EXPECT_FALSE(dir.HasTemporaryFiles());
+    }
+
+    // No results at all: both files empty, no header.
+    counts = {0, 0, 0, 0};
+    const ExportStatus none =
+        ExportResultsWith(*doc, Reader(nullptr), dir.File("none.TXT"), dir.File("none.RDO"));
+    ASSERT_TRUE(none.ok) << none.message;
+    EXPECT_EQ(none.resultCount, 0);
+    EXPECT_EQ(ReadText(dir.File("none.TXT")) + ReadText(dir.File("none.RDO")), "");
 }
 
-// The window's progress dialog is asked from its own thread only, and a cancel stops the
-// workers and leaves the files of an earlier export in place.
-TEST_F(ParallelExportTest, CancelStopsTheWorkersAndReplacesNothing) {
-    WriteText(Txt("out"), "earlier export");
-    WriteText(Rdo("out"), "earlier binary");
-    doc->options.currentSegment = 3;
-    const std::thread::id caller = std::this_thread::get_id();
-    std::atomic<int> otherThreadCalls = 0;
-    std::vector<long long> progress;
-    const ExportStatus status = ExportResults(
-        *doc, loader, Txt("out"), Rdo("out"), ExportOptions{.jobs = 2},
-        [&](long long done, long long) {
-            otherThreadCalls += std::this_thread::get_id() != caller;
-            progress.push_back(done);
-        },
-        [&] {
-            otherThreadCalls += std::this_thread::get_id() != caller;
-            return progress.size() >= 3; // 0, then two segments written
-        });
-    EXPECT_FALSE(status.ok);
-    EXPECT_EQ(status.message, kCancelledMessage);
-    EXPECT_EQ(progress, (std::vector<long long>{0, 1, 2}));
-    EXPECT_EQ(otherThreadCalls, 0);
-    EXPECT_EQ(ReadText(Txt("out")), "earlier export");
-    EXPECT_EQ(ReadText(Rdo("out")), "earlier binary");
-    EXPECT_FALSE(dir.HasTemporaryFiles());
-    // The segment shown before is read again with the user's settings, as in the window.
-    EXPECT_TRUE(status.finalReloadRun);
-    EXPECT_TRUE(status.finalLoad.segmentRead);
-    EXPECT_EQ(doc->options.currentSegment, 3);
-    EXPECT_EQ(doc->options.smoothMethod, 0);
-    EXPECT_FALSE(doc->batchExportRunning);
+// Every way an export can fail, with workers too: the message says why (the first failing
+// segment in order, as the serial export would), and out.TXT and out.RDO keep what an earlier
+// export wrote.
+TEST_F(ResultExportTest, FailedExportSaysWhyAndReplacesNothing) {
+    using Fail = std::function<LoadResult(CVorlixDoc&)>;
+    auto failAt = [](int segment, bool read, const char* message, int sleepMs = 0) -> Fail {
+        return [=](CVorlixDoc& d) {
+            LoadResult r;
+            if (d.batchExportRunning && d.options.currentSegment == segment) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(sleepMs));
+                r = Loaded(read, read, message);
+            }
+            return r;
+        };
+    };
+    // The segment table of a file that changed on disk: the loader then reads another segment.
+    auto changeAt = [](int segment, int count, int current) -> Fail {
+        return [=](CVorlixDoc& d) {
+            LoadResult r;
+            if (d.batchExportRunning && d.options.currentSegment == segment) {
+                Fake(d, {1, 1, 1, 1});
+                d.options.segmentCount = count;
+                d.options.currentSegment = current;
+                r = Loaded(true, false, "-");
+            }
+            return r;
+        };
+    };
+    // A worker's exception stops the export at its segment; the caller waits for it.
+    std::atomic<int> thrownAt = -1;
+    auto throwing = [&](bool standard) -> Fail {
+        return [&, standard](CVorlixDoc& d) -> LoadResult {
+            thrownAt = d.options.currentSegment;
+            if (standard)
+                throw std::runtime_error("bad block");
+            throw 42;
+        };
+    };
+    const Fail waitForWorker = [&](CVorlixDoc&) {
+        for (int i = 0; i < 1000 && thrownAt < 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return LoadResult{};
+    };
+    const Fail lateAndEarly = [&](CVorlixDoc& d) {
+        const LoadResult r = failAt(1, true, "Math Exception: Invalid band specification.", 20)(d);
+        return r.message.empty() ? failAt(2, false, "disk gone")(d) : r;
+    };
+    const std::string d = dir.Path() + "/", T = "out.TXT", R = "out.RDO";
+    const char* all = "0 1 2 3 11";
+    const struct Case {
+        const char* name;
+        Fail fail;
+        std::string txt, rdo;
+        std::size_t cancelAfter; // progress calls before a cancel
+        rlim_t fileSize;         // above 100 kB segment 1 gives more than the writer's buffer
+        std::string message;     // "@" stands for the segment a worker threw at
+        const char* reads;       // by the caller; null with workers
+        int jobs = 1;
+        Fail workerFail = nullptr;
+    } cases[] = {
+        {"segment refused", failAt(2, false, "disk gone"), T, R, 0, 0, "Segment 3 of 4: disk gone",
+         "0 1 2 11"},
+        {"analysis failed", failAt(0, true, "Math Exception: Order must be greater than zero."), T,
+         R, 0, 0,
+         "Segment 1 of 4: analysis failed: Math Exception: Order must be greater than zero.",
+         "0 11"},
+        // A file that shrank once had its last segment exported twice.
+        {"file changed: other table", changeAt(1, 1, 0), T, R, 0, 0,
+         "Segment 2 of 4: \"raw.KVT\" changed during the export (now 1 segments).", "0 1 11"},
+        {"file changed: count only", changeAt(3, 5, 3), T, R, 0, 0,
+         "Segment 4 of 4: \"raw.KVT\" changed during the export (now 5 segments).", all},
+        {"file changed: segment only", changeAt(2, 4, 1), T, R, 0, 0,
+         "Segment 3 of 4: \"raw.KVT\" changed during the export (now 4 segments).", "0 1 2 11"},
+        // Cancelled once the first segment is written: no further segment is read.
+        {"cancelled", nullptr, T, R, 2, 0, kCancelledMessage, "0 11"},
+        {"nothing open", nullptr, T, R, 0, 0, "No raw data file is open.", ""},
+        {"one name for both", nullptr, T, T, 0, 0, "The export needs two different file names.",
+         ""},
+        {"text folder missing", nullptr, "no/out.TXT", R, 0, 0,
+         "Cannot create \"" + d + "no/out.TXT\": No such file or directory", ""},
+        {"binary folder missing", nullptr, T, "no/out.RDO", 0, 0,
+         "Cannot create \"" + d + "no/out.RDO\": No such file or directory", ""},
+        {"folder where the text goes", nullptr, "dir", R, 0, 0,
+         "Cannot write \"" + d + "dir\": Is a directory", ""},
+        // The text was renamed into place before the binary file's rename failed.
+        {"folder where the binary file goes", nullptr, T, "dir", 0, 0,
+         "Cannot write \"" + d + "dir\": Is a directory", ""},
+        {"device full at the end of the text", nullptr, T, R, 0, 50,
+         "Cannot write \"" + d + "out.TXT\": File too large", all},
+        // The text (72 bytes) was renamed into place before the binary file (424) failed.
+        {"device full at the end of the binary file", nullptr, T, R, 0, 200,
+         "Cannot write \"" + d + "out.RDO\": File too large", all},
+        {"device full in the middle of the text", nullptr, T, R, 0, 1'000'000,
+         "Cannot write \"" + d + "out.TXT\": File too large", "0 1 11"},
+        {"workers: a late failure before an early one", lateAndEarly, T, R, 0, 0,
+         "Segment 2 of 4: analysis failed: Math Exception: Invalid band specification.", nullptr,
+         2},
+        {"workers: cancelled", nullptr, T, R, 3, 0, kCancelledMessage, nullptr, 2},
+        {"worker throws", waitForWorker, T, R, 0, 0, "@: bad block", nullptr, 2, throwing(true)},
+        {"worker throws something else", waitForWorker, T, R, 0, 0, "@: unexpected error", nullptr,
+         2, throwing(false)},
+    };
+    std::filesystem::create_directory(dir.File("dir"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Reset();
+        thrownAt = -1;
+        if (c.message == "No raw data file is open.")
+            doc->rawPath.clear();
+        if (c.fileSize > 100'000)
+            counts[1] = 60'000;
+        std::vector<long long> progress;
+        ExportStatus status;
+        {
+            const FileSizeLimit limit(c.fileSize);
+            status = ExportResultsWith(
+                *doc, Reader(c.fail), [&] { return Reader(c.workerFail ?: c.fail, false); },
+                d + c.txt, d + c.rdo, ExportOptions{.jobs = c.jobs},
+                [&](long long done, long long) { progress.push_back(done); },
+                [&] { return c.cancelAfter > 0 && progress.size() >= c.cancelAfter; });
+        }
+        counts = {0, 2, 0, 1};
+        std::string message = c.message, seen;
+        if (message[0] == '@')
+            message = "Segment " + std::to_string(thrownAt + 1) + " of 4" + c.message.substr(1);
+        for (int r : reads)
+            seen += std::string(seen.empty() ? "" : " ") + std::to_string(r);
+        EXPECT_FALSE(status.ok);
+        EXPECT_EQ(status.message, message);
+        EXPECT_EQ(status.resultCount, 0);
+        EXPECT_EQ(status.jobs, c.reads && !*c.reads ? 0 : c.jobs);
+        EXPECT_EQ(seen, c.reads ? c.reads : seen);
+        EXPECT_EQ(status.finalReloadRun, !seen.empty());
+        EXPECT_EQ(ReadText(d + "out.TXT"), "old text");
+        EXPECT_EQ(ReadText(d + "out.RDO"), "old binary");
+        EXPECT_TRUE(std::filesystem::is_directory(d + "dir"));
+        EXPECT_FALSE(dir.HasTemporaryFiles());
+        ExpectSettingsRestored();
+    }
+}
+
+struct Result {
+    double distance;
+    double value;
+};
+
+std::vector<Result> ParseTxt(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<Result> results;
+    Result r{};
+    while (in >> r.distance >> r.value)
+        results.push_back(r);
+    return results;
+}
+
+// The whole chain on a generated road of 4,000 groups in segments of 1,500: the window's
+// export (the document's own names, one worker per core) gives the files of a serial export,
+// and its 1-foot results follow the generator's true ratio.
+TEST(ResultExportEndToEnd, ExportedResultsFollowTheTrueRatioInSegmentOrder) {
+    TempDir dir;
+    synth::Options options = SmallSynthOptions();
+    options.groups = 4000;
+    options.pictures = 0;
+    options.gpr = synth::Options::Gpr::None;
+    const SynthFiles files = GenerateSynthFiles(dir, options);
+    ASSERT_TRUE(files.ok) << files.error;
+    auto doc = std::make_unique<CVorlixDoc>(dir.Path());
+    doc->options.segmentGroups = 1500;
+    RawFileLoader loader;
+    ASSERT_TRUE(loader.OpenNewFile(*doc, files.kvt).segmentRead);
+    ASSERT_EQ(doc->options.segmentCount, 3);
+    doc->options.currentSegment = 1;
+    ASSERT_TRUE(loader.ReloadCurrentFile(*doc).segmentRead);
+    const float shownStart = doc->segmentStartDistance;
+
+    const ExportStatus status = ExportResults(*doc, loader);
+    ASSERT_TRUE(status.ok) << status.message;
+    EXPECT_EQ(status.segmentCount, 3);
+    EXPECT_EQ(doc->options.currentSegment, 1);
+    EXPECT_EQ(doc->segmentStartDistance, shownStart);
+    const std::string text = ReadText(doc->txtPath);
+    const ExportStatus serial =
+        ExportResults(*doc, loader, dir.File("serial.TXT"), dir.File("serial.RDO"),
+                      ExportOptions{.jobs = 1, .reloadShownSegment = false});
+    ASSERT_TRUE(serial.ok) << serial.message;
+    EXPECT_TRUE(ReadText(dir.File("serial.TXT")) == text);
+    EXPECT_TRUE(ReadText(dir.File("serial.RDO")) == ReadText(doc->rdoPath));
+
+    const std::vector<Result> results = ParseTxt(text);
+    ASSERT_EQ(static_cast<std::int64_t>(results.size()), status.resultCount);
+    // One result per foot along the whole road, in order across the segments.
+    EXPECT_GT(results.size(), 0.95 * (results.back().distance - results.front().distance));
+    for (std::size_t i = 1; i < results.size(); ++i)
+        ASSERT_GT(results[i].distance, results[i - 1].distance) << i;
+
+    // Results lie ahead of the truth by about one group plus the filter's delay (5 to 8 ft);
+    // away from the segment ends (filter start-up) the median error is small.
+    std::vector<double> ends = {results.front().distance, results.back().distance, shownStart};
+    doc->options.currentSegment = 2;
+    ASSERT_TRUE(loader.ReloadCurrentFile(*doc).segmentRead);
+    ends.push_back(doc->segmentStartDistance);
+    double bestOffset = 0.0, bestError = 1.0;
+    for (double offset = 4.0; offset <= 9.0; offset += 0.25) {
+        std::vector<double> errors;
+        for (const Result& r : results) {
+            if (std::none_of(ends.begin(), ends.end(),
+                             [&](double end) { return std::abs(r.distance - end) < 60.0; })) {
+                const double truth = synth::TrueRatioAt(files.options, r.distance - offset);
+                errors.push_back(std::abs(r.value - truth) / truth);
+            }
+        }
+        std::nth_element(errors.begin(), errors.begin() + errors.size() / 2, errors.end());
+        if (errors[errors.size() / 2] < bestError) {
+            bestError = errors[errors.size() / 2];
+            bestOffset = offset;
+        }
+    }
+    EXPECT_GT(bestOffset, 4.5);
+    EXPECT_LT(bestOffset, 8.0);
+    EXPECT_LT(bestError, 0.03) << "offset " << bestOffset;
+
+    // A band the library cannot design stops the export in its first segment.
+    doc->options.bandpassLow = 40.0f;
+    doc->options.bandpassHigh = 20.0f;
+    const ExportStatus bad = ExportResults(*doc, loader, dir.File("serial.TXT"),
+                                           dir.File("serial.RDO"), ExportOptions{.jobs = 1});
+    EXPECT_EQ(bad.message,
+              "Segment 1 of 3: analysis failed: Math Exception: Invalid band specification.");
+    EXPECT_TRUE(bad.finalLoad.analysisFailed);
+    EXPECT_TRUE(ReadText(dir.File("serial.TXT")) == text);
 }
 
 } // namespace
-
-TEST_F(ResultExportTest, CancelledExportReplacesNoFileAndRestoresTheSettings) {
-    OpenAtSegmentOne();
-    std::ofstream(txtPath, std::ios::binary) << "earlier export\r\n";
-    int steps = 0;
-    const ExportStatus status = ExportResultsWith(*doc, RecordingReader(), txtPath, rdoPath, {},
-                                                  [&] { return ++steps > 2; });
-    EXPECT_FALSE(status.ok);
-    EXPECT_EQ(status.message, kCancelledMessage);
-    EXPECT_EQ(ReadText(txtPath), "earlier export\r\n");
-    EXPECT_FALSE(std::filesystem::exists(rdoPath));
-    EXPECT_TRUE(status.finalReloadRun);
-    ExpectSettingsRestored();
-    EXPECT_TRUE(!dir.HasTemporaryFiles());
-}
