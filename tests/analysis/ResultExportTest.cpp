@@ -23,14 +23,11 @@
 namespace {
 
 using namespace resultexport;
+using Fail = std::function<LoadResult(CVorlixDoc&)>;
 
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
 }
 
 std::string Record(float distance, float value) {
@@ -39,37 +36,32 @@ std::string Record(float distance, float value) {
     return std::string(bytes, bytes + kRdoRecordBytes);
 }
 
+LoadResult Loaded(bool read, bool failed, const char* message) {
+    LoadResult r;
+    r.segmentRead = read;
+    r.analysisFailed = failed;
+    r.message = message;
+    return r;
+}
+
 TEST(ResultExportFormat, TextLineAndBinaryRecordByteForByte) {
-    EXPECT_EQ(ResultLine(512.25f, 0.5f), "     512.25     0.5000\r\n");
     EXPECT_EQ(ResultLine(-3.125f, -12.34567f), "      -3.12   -12.3457\r\n");
     // Wider numbers push the columns on rather than being cut.
     EXPECT_EQ(ResultLine(123456789.0f, 1.0f), " 123456792.00     1.0000\r\n");
     EXPECT_EQ(Record(512.25f, 0.5f), std::string("\x00\x10\x00\x44\x00\x00\x00\x3F", 8));
-
-    // A short buffer takes what fits, always terminated.
-    const struct {
-        std::size_t size, length;
-    } buffers[] = {{128, 24}, {127, 24}, {25, 24}, {24, 23}, {5, 4}, {1, 0}, {0, 0}};
-    for (const auto& b : buffers) {
-        char out[128];
-        std::fill(std::begin(out), std::end(out), 'x');
-        ASSERT_EQ(FormatResultLine(512.25f, 0.5f, out, b.size), b.length) << b.size;
-        if (b.size > 0)
-            EXPECT_EQ(std::string(out), std::string("     512.25     0.5000\r\n", b.length));
-        else
-            EXPECT_EQ(out[0], 'x');
+    // A short buffer takes what fits, always terminated. Size, then the length written.
+    const std::size_t buffers[][2] = {{128, 24}, {127, 24}, {25, 24}, {24, 23}, {1, 0}, {0, 0}};
+    for (const auto& [size, length] : buffers) {
+        char out[128] = "x";
+        EXPECT_EQ(FormatResultLine(512.25f, 0.5f, out, size), length);
+        EXPECT_EQ(out, std::string(size ? "     512.25     0.5000\r\n" : "x", size ? length : 1));
     }
-}
-
-TEST(ResultExportJobs, RequestedOrOnePerCoreAtMostOnePerSegment) {
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const struct {
-        int requested, segments, expected;
-    } cases[] = {{1, 6, 1}, {2, 6, 2}, {8, 5, 5},      {3, 1, 1},
-                 {2, 0, 1}, {0, 1, 1}, {0, 64, cores}, {-4, 64, cores}};
-    for (const auto& c : cases)
-        EXPECT_EQ(ExportJobs(c.requested, c.segments), c.expected)
-            << c.requested << " jobs, " << c.segments << " segments";
+    // Jobs asked, segments, then the workers an export uses.
+    const int jobs[][3] = {{1, 6, 1}, {2, 6, 2}, {8, 5, 5},      {3, 1, 1},
+                           {2, 0, 1}, {0, 1, 1}, {0, 64, cores}, {-4, 64, cores}};
+    for (const auto& [asked, segments, used] : jobs)
+        EXPECT_EQ(ExportJobs(asked, segments), used) << asked << " jobs, " << segments;
 }
 
 // RLIMIT_FSIZE fails every write beyond `bytes` (0: none) with EFBIG, as a full device would.
@@ -93,10 +85,7 @@ struct FileSizeLimit {
 // saw, so a worker's document without the caller's settings would show in the files.
 class ResultExportTest : public ::testing::Test {
 protected:
-    void SetUp() override { Reset(); }
-
     void Reset() {
-        doc = std::make_unique<CVorlixDoc>(dir.Path());
         doc->rawPath = "raw.KVT";
         doc->options.segmentCount = 4;
         doc->options.currentSegment = 1;
@@ -106,40 +95,27 @@ protected:
         doc->sampleRate = 2000.0f;
         doc->resultCount = 5; // left from before: never exported
         reads.clear();
-        WriteText(dir.File("out.TXT"), "old text");
-        WriteText(dir.File("out.RDO"), "old binary");
-    }
-
-    static LoadResult Loaded(bool read, bool failed, const char* message) {
-        LoadResult r;
-        r.segmentRead = read;
-        r.analysisFailed = failed;
-        r.message = message;
-        return r;
-    }
-
-    static LoadResult Fake(CVorlixDoc& d, const std::vector<int>& counts) {
-        const int s = d.options.currentSegment;
-        for (int j = 0; j < counts[static_cast<std::size_t>(s)]; ++j) {
-            d.resultDistance[j] = 100.0f * s + j + d.loadFrequency + d.sampleRate / 1000.0f;
-            d.resultValue[j] = s + 0.25f * j + 10.0f * d.options.smoothMethod +
-                               100.0f * d.options.averageDistance + 1000.0f * d.batchExportRunning +
-                               static_cast<float>(d.rawPath.size());
-            d.resultCount = j + 1;
-        }
-        return Loaded(true, false, "");
+        std::ofstream(dir.File("out.TXT"), std::ios::binary) << "old text";
+        std::ofstream(dir.File("out.RDO"), std::ios::binary) << "old binary";
     }
 
     // A read whose result `fail` may replace. The caller's (record) notes the segments read,
     // the final re-read (with the user's own settings) as 10 + segment.
-    SegmentReader Reader(std::function<LoadResult(CVorlixDoc&)> fail, bool record = true) {
+    SegmentReader Reader(Fail fail, bool record = true) {
         return [this, fail, record](CVorlixDoc& d) {
             const int s = d.options.currentSegment;
             const bool own = d.options.smoothMethod == 0 && d.options.averageDistance == 3.5f;
             if (record)
                 reads.push_back(d.batchExportRunning ? s : own ? 10 + s : 99);
-            LoadResult r = fail ? fail(d) : LoadResult{};
-            return r.message.empty() ? Fake(d, counts) : r;
+            const LoadResult r = fail ? fail(d) : LoadResult{};
+            for (int j = 0; r.message.empty() && j < counts[static_cast<std::size_t>(s)]; ++j) {
+                d.resultDistance[j] = 100.0f * s + j + d.loadFrequency + d.sampleRate / 1000.0f;
+                d.resultValue[j] = s + 0.25f * j + 10.0f * d.options.smoothMethod +
+                                   100.0f * d.options.averageDistance +
+                                   1000.0f * d.batchExportRunning + d.rawPath.size();
+                d.resultCount = j + 1;
+            }
+            return r.message.empty() ? Loaded(true, false, "") : r;
         };
     }
 
@@ -151,7 +127,7 @@ protected:
     }
 
     TempDir dir;
-    std::unique_ptr<CVorlixDoc> doc;
+    std::unique_ptr<CVorlixDoc> doc = std::make_unique<CVorlixDoc>(dir.Path());
     std::vector<int> counts = {0, 2, 0, 1};
     std::vector<int> reads;
 };
@@ -160,7 +136,7 @@ protected:
 // document of its own (and the caller's settings), the first segment coming last.
 TEST_F(ResultExportTest, WritesEverySegmentInOrderThenRereadsTheSegmentShown) {
     const auto caller = std::this_thread::get_id();
-    const auto firstLate = [](CVorlixDoc& d) {
+    const Fail firstLate = [](CVorlixDoc& d) {
         if (d.options.currentSegment == 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         return LoadResult{};
@@ -190,73 +166,66 @@ TEST_F(ResultExportTest, WritesEverySegmentInOrderThenRereadsTheSegmentShown) {
                                                      Record(128, 1128.25f) + Record(327, 1130));
         EXPECT_TRUE(jobs > 1 || reads == std::vector<int>({0, 1, 2, 3, 11}));
         EXPECT_EQ(reads.back(), 11);
-        EXPECT_TRUE(status.finalReloadRun);
-        EXPECT_TRUE(status.finalLoad.segmentRead);
+        EXPECT_TRUE(status.finalReloadRun && status.finalLoad.segmentRead);
         ExpectSettingsRestored();
         EXPECT_EQ(progress, (std::vector<std::pair<long long, long long>>{
                                 {0, 4}, {1, 4}, {2, 4}, {3, 4}, {4, 4}}));
         EXPECT_EQ(otherThread, 0);
         EXPECT_FALSE(dir.HasTemporaryFiles());
     }
-
-    // No results at all: both files empty, no header.
+    // No results at all: both files empty, without the binary header.
     counts = {0, 0, 0, 0};
     const ExportStatus none =
-        ExportResultsWith(*doc, Reader(nullptr), dir.File("none.TXT"), dir.File("none.RDO"));
-    ASSERT_TRUE(none.ok) << none.message;
-    EXPECT_EQ(none.resultCount, 0);
-    EXPECT_EQ(ReadText(dir.File("none.TXT")) + ReadText(dir.File("none.RDO")), "");
+        ExportResultsWith(*doc, Reader(nullptr), dir.File("out.TXT"), dir.File("out.RDO"));
+    EXPECT_TRUE(none.ok && none.resultCount == 0) << none.message;
+    EXPECT_EQ(ReadText(dir.File("out.TXT")) + ReadText(dir.File("out.RDO")), "");
 }
 
 // Every way an export can fail, with workers too: the message says why (the first failing
 // segment in order, as the serial export would), and out.TXT and out.RDO keep what an earlier
 // export wrote.
 TEST_F(ResultExportTest, FailedExportSaysWhyAndReplacesNothing) {
-    using Fail = std::function<LoadResult(CVorlixDoc&)>;
-    auto failAt = [](int segment, bool read, const char* message, int sleepMs = 0) -> Fail {
-        return [=](CVorlixDoc& d) {
-            LoadResult r;
-            if (d.batchExportRunning && d.options.currentSegment == segment) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(sleepMs));
-                r = Loaded(read, read, message);
-            }
-            return r;
-        };
+    // `result` for the read of `segment` in the export, after `change` to the document.
+    auto at = [](int segment, LoadResult result, std::function<void(CVorlixDoc&)> change = {}) {
+        return Fail([=](CVorlixDoc& d) {
+            if (!d.batchExportRunning || d.options.currentSegment != segment)
+                return LoadResult{};
+            if (change)
+                change(d);
+            return result;
+        });
     };
     // The segment table of a file that changed on disk: the loader then reads another segment.
-    auto changeAt = [](int segment, int count, int current) -> Fail {
+    auto table = [](int count, int current) {
         return [=](CVorlixDoc& d) {
-            LoadResult r;
-            if (d.batchExportRunning && d.options.currentSegment == segment) {
-                Fake(d, {1, 1, 1, 1});
-                d.options.segmentCount = count;
-                d.options.currentSegment = current;
-                r = Loaded(true, false, "-");
-            }
-            return r;
+            d.options.segmentCount = count;
+            d.options.currentSegment = current;
         };
+    };
+    const Fail late =
+        at(1, Loaded(true, true, "Math Exception: Invalid band specification."),
+           [](CVorlixDoc&) { std::this_thread::sleep_for(std::chrono::milliseconds(20)); });
+    const Fail lateAndEarly = [&](CVorlixDoc& d) {
+        const LoadResult r = late(d);
+        return r.message.empty() ? at(2, Loaded(false, false, "disk gone"))(d) : r;
     };
     // A worker's exception stops the export at its segment; the caller waits for it.
     std::atomic<int> thrownAt = -1;
-    auto throwing = [&](bool standard) -> Fail {
-        return [&, standard](CVorlixDoc& d) -> LoadResult {
+    auto throwing = [&](bool standard) {
+        return Fail([&, standard](CVorlixDoc& d) -> LoadResult {
             thrownAt = d.options.currentSegment;
             if (standard)
                 throw std::runtime_error("bad block");
             throw 42;
-        };
+        });
     };
     const Fail waitForWorker = [&](CVorlixDoc&) {
         for (int i = 0; i < 1000 && thrownAt < 0; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return LoadResult{};
     };
-    const Fail lateAndEarly = [&](CVorlixDoc& d) {
-        const LoadResult r = failAt(1, true, "Math Exception: Invalid band specification.", 20)(d);
-        return r.message.empty() ? failAt(2, false, "disk gone")(d) : r;
-    };
     const std::string d = dir.Path() + "/", T = "out.TXT", R = "out.RDO";
-    const char* all = "0 1 2 3 11";
+    const char *all = "0 1 2 3 11", *none = "";
     const struct Case {
         const char* name;
         Fail fail;
@@ -268,33 +237,30 @@ TEST_F(ResultExportTest, FailedExportSaysWhyAndReplacesNothing) {
         int jobs = 1;
         Fail workerFail = nullptr;
     } cases[] = {
-        {"segment refused", failAt(2, false, "disk gone"), T, R, 0, 0, "Segment 3 of 4: disk gone",
-         "0 1 2 11"},
-        {"analysis failed", failAt(0, true, "Math Exception: Order must be greater than zero."), T,
-         R, 0, 0,
-         "Segment 1 of 4: analysis failed: Math Exception: Order must be greater than zero.",
-         "0 11"},
+        {"segment refused", at(2, Loaded(false, false, "disk gone")), T, R, 0, 0,
+         "Segment 3 of 4: disk gone", "0 1 2 11"},
+        {"analysis failed", at(0, Loaded(true, true, "Math Exception: Order must be > 0.")), T, R,
+         0, 0, "Segment 1 of 4: analysis failed: Math Exception: Order must be > 0.", "0 11"},
         // A file that shrank once had its last segment exported twice.
-        {"file changed: other table", changeAt(1, 1, 0), T, R, 0, 0,
+        {"file changed: other table", at(1, Loaded(true, false, "-"), table(1, 0)), T, R, 0, 0,
          "Segment 2 of 4: \"raw.KVT\" changed during the export (now 1 segments).", "0 1 11"},
-        {"file changed: count only", changeAt(3, 5, 3), T, R, 0, 0,
+        {"file changed: count only", at(3, Loaded(true, false, "-"), table(5, 3)), T, R, 0, 0,
          "Segment 4 of 4: \"raw.KVT\" changed during the export (now 5 segments).", all},
-        {"file changed: segment only", changeAt(2, 4, 1), T, R, 0, 0,
+        {"file changed: segment only", at(2, Loaded(true, false, "-"), table(4, 1)), T, R, 0, 0,
          "Segment 3 of 4: \"raw.KVT\" changed during the export (now 4 segments).", "0 1 2 11"},
         // Cancelled once the first segment is written: no further segment is read.
         {"cancelled", nullptr, T, R, 2, 0, kCancelledMessage, "0 11"},
-        {"nothing open", nullptr, T, R, 0, 0, "No raw data file is open.", ""},
-        {"one name for both", nullptr, T, T, 0, 0, "The export needs two different file names.",
-         ""},
+        {"nothing open", nullptr, T, R, 0, 0, "No raw data file is open.", none},
+        {"one name", nullptr, T, T, 0, 0, "The export needs two different file names.", none},
         {"text folder missing", nullptr, "no/out.TXT", R, 0, 0,
-         "Cannot create \"" + d + "no/out.TXT\": No such file or directory", ""},
+         "Cannot create \"" + d + "no/out.TXT\": No such file or directory", none},
         {"binary folder missing", nullptr, T, "no/out.RDO", 0, 0,
-         "Cannot create \"" + d + "no/out.RDO\": No such file or directory", ""},
+         "Cannot create \"" + d + "no/out.RDO\": No such file or directory", none},
         {"folder where the text goes", nullptr, "dir", R, 0, 0,
-         "Cannot write \"" + d + "dir\": Is a directory", ""},
+         "Cannot write \"" + d + "dir\": Is a directory", none},
         // The text was renamed into place before the binary file's rename failed.
         {"folder where the binary file goes", nullptr, T, "dir", 0, 0,
-         "Cannot write \"" + d + "dir\": Is a directory", ""},
+         "Cannot write \"" + d + "dir\": Is a directory", none},
         {"device full at the end of the text", nullptr, T, R, 0, 50,
          "Cannot write \"" + d + "out.TXT\": File too large", all},
         // The text (72 bytes) was renamed into place before the binary file (424) failed.
@@ -308,8 +274,7 @@ TEST_F(ResultExportTest, FailedExportSaysWhyAndReplacesNothing) {
         {"workers: cancelled", nullptr, T, R, 3, 0, kCancelledMessage, nullptr, 2},
         {"worker throws", waitForWorker, T, R, 0, 0, "@: bad block", nullptr, 2, throwing(true)},
         {"worker throws something else", waitForWorker, T, R, 0, 0, "@: unexpected error", nullptr,
-         2, throwing(false)},
-    };
+         2, throwing(false)}};
     std::filesystem::create_directory(dir.File("dir"));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -317,8 +282,7 @@ TEST_F(ResultExportTest, FailedExportSaysWhyAndReplacesNothing) {
         thrownAt = -1;
         if (c.message == "No raw data file is open.")
             doc->rawPath.clear();
-        if (c.fileSize > 100'000)
-            counts[1] = 60'000;
+        counts[1] = c.fileSize > 100'000 ? 60'000 : 2;
         std::vector<long long> progress;
         ExportStatus status;
         {
@@ -329,7 +293,6 @@ TEST_F(ResultExportTest, FailedExportSaysWhyAndReplacesNothing) {
                 [&](long long done, long long) { progress.push_back(done); },
                 [&] { return c.cancelAfter > 0 && progress.size() >= c.cancelAfter; });
         }
-        counts = {0, 2, 0, 1};
         std::string message = c.message, seen;
         if (message[0] == '@')
             message = "Segment " + std::to_string(thrownAt + 1) + " of 4" + c.message.substr(1);
@@ -341,31 +304,16 @@ TEST_F(ResultExportTest, FailedExportSaysWhyAndReplacesNothing) {
         EXPECT_EQ(status.jobs, c.reads && !*c.reads ? 0 : c.jobs);
         EXPECT_EQ(seen, c.reads ? c.reads : seen);
         EXPECT_EQ(status.finalReloadRun, !seen.empty());
-        EXPECT_EQ(ReadText(d + "out.TXT"), "old text");
-        EXPECT_EQ(ReadText(d + "out.RDO"), "old binary");
+        EXPECT_EQ(ReadText(d + "out.TXT") + ReadText(d + "out.RDO"), "old textold binary");
         EXPECT_TRUE(std::filesystem::is_directory(d + "dir"));
         EXPECT_FALSE(dir.HasTemporaryFiles());
         ExpectSettingsRestored();
     }
 }
 
-struct Result {
-    double distance;
-    double value;
-};
-
-std::vector<Result> ParseTxt(const std::string& text) {
-    std::istringstream in(text);
-    std::vector<Result> results;
-    Result r{};
-    while (in >> r.distance >> r.value)
-        results.push_back(r);
-    return results;
-}
-
-// The whole chain on a generated road of 4,000 groups in segments of 1,500: the window's
-// export (the document's own names, one worker per core) gives the files of a serial export,
-// and its 1-foot results follow the generator's true ratio.
+// The whole chain on a generated road of 4,000 groups in segments of 1,500, exported as the
+// window does (the document's own names, one worker per core): one result per foot in order,
+// following the generator's true ratio.
 TEST(ResultExportEndToEnd, ExportedResultsFollowTheTrueRatioInSegmentOrder) {
     TempDir dir;
     synth::Options options = SmallSynthOptions();
@@ -379,51 +327,28 @@ TEST(ResultExportEndToEnd, ExportedResultsFollowTheTrueRatioInSegmentOrder) {
     RawFileLoader loader;
     ASSERT_TRUE(loader.OpenNewFile(*doc, files.kvt).segmentRead);
     ASSERT_EQ(doc->options.segmentCount, 3);
-    doc->options.currentSegment = 1;
-    ASSERT_TRUE(loader.ReloadCurrentFile(*doc).segmentRead);
-    const float shownStart = doc->segmentStartDistance;
-
     const ExportStatus status = ExportResults(*doc, loader);
     ASSERT_TRUE(status.ok) << status.message;
     EXPECT_EQ(status.segmentCount, 3);
-    EXPECT_EQ(doc->options.currentSegment, 1);
-    EXPECT_EQ(doc->segmentStartDistance, shownStart);
-    const std::string text = ReadText(doc->txtPath);
-    const ExportStatus serial =
-        ExportResults(*doc, loader, dir.File("serial.TXT"), dir.File("serial.RDO"),
-                      ExportOptions{.jobs = 1, .reloadShownSegment = false});
-    ASSERT_TRUE(serial.ok) << serial.message;
-    EXPECT_TRUE(ReadText(dir.File("serial.TXT")) == text);
-    EXPECT_TRUE(ReadText(dir.File("serial.RDO")) == ReadText(doc->rdoPath));
 
-    const std::vector<Result> results = ParseTxt(text);
+    std::istringstream text(ReadText(doc->txtPath));
+    std::vector<std::pair<double, double>> results;
+    for (double distance, value; text >> distance >> value;)
+        results.push_back({distance, value});
     ASSERT_EQ(static_cast<std::int64_t>(results.size()), status.resultCount);
-    // One result per foot along the whole road, in order across the segments.
-    EXPECT_GT(results.size(), 0.95 * (results.back().distance - results.front().distance));
-    for (std::size_t i = 1; i < results.size(); ++i)
-        ASSERT_GT(results[i].distance, results[i - 1].distance) << i;
-
-    // Results lie ahead of the truth by about one group plus the filter's delay (5 to 8 ft);
-    // away from the segment ends (filter start-up) the median error is small.
-    std::vector<double> ends = {results.front().distance, results.back().distance, shownStart};
-    doc->options.currentSegment = 2;
-    ASSERT_TRUE(loader.ReloadCurrentFile(*doc).segmentRead);
-    ends.push_back(doc->segmentStartDistance);
+    EXPECT_GT(results.size(), 0.95 * (results.back().first - results.front().first));
+    EXPECT_TRUE(std::is_sorted(results.begin(), results.end()));
+    // Results lie ahead of the truth by about one group plus the filter's delay (5 to 8 ft).
     double bestOffset = 0.0, bestError = 1.0;
     for (double offset = 4.0; offset <= 9.0; offset += 0.25) {
         std::vector<double> errors;
-        for (const Result& r : results) {
-            if (std::none_of(ends.begin(), ends.end(),
-                             [&](double end) { return std::abs(r.distance - end) < 60.0; })) {
-                const double truth = synth::TrueRatioAt(files.options, r.distance - offset);
-                errors.push_back(std::abs(r.value - truth) / truth);
-            }
+        for (const auto& [distance, value] : results) {
+            const double truth = synth::TrueRatioAt(files.options, distance - offset);
+            errors.push_back(std::abs(value - truth) / truth);
         }
         std::nth_element(errors.begin(), errors.begin() + errors.size() / 2, errors.end());
-        if (errors[errors.size() / 2] < bestError) {
-            bestError = errors[errors.size() / 2];
-            bestOffset = offset;
-        }
+        if (errors[errors.size() / 2] < bestError)
+            std::tie(bestError, bestOffset) = std::pair(errors[errors.size() / 2], offset);
     }
     EXPECT_GT(bestOffset, 4.5);
     EXPECT_LT(bestOffset, 8.0);
@@ -432,12 +357,10 @@ TEST(ResultExportEndToEnd, ExportedResultsFollowTheTrueRatioInSegmentOrder) {
     // A band the library cannot design stops the export in its first segment.
     doc->options.bandpassLow = 40.0f;
     doc->options.bandpassHigh = 20.0f;
-    const ExportStatus bad = ExportResults(*doc, loader, dir.File("serial.TXT"),
-                                           dir.File("serial.RDO"), ExportOptions{.jobs = 1});
+    const ExportStatus bad = ExportResults(*doc, loader, dir.File("b.TXT"), dir.File("b.RDO"),
+                                           ExportOptions{.jobs = 1, .reloadShownSegment = false});
     EXPECT_EQ(bad.message,
               "Segment 1 of 3: analysis failed: Math Exception: Invalid band specification.");
-    EXPECT_TRUE(bad.finalLoad.analysisFailed);
-    EXPECT_TRUE(ReadText(dir.File("serial.TXT")) == text);
 }
 
 } // namespace
