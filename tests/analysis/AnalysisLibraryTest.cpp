@@ -1,15 +1,27 @@
 #include "analysis/AnalysisLibrary.h"
 #include "analysis/AnalysisError.h"
+#include "analysis/PowerSpectrum.h"
+#include "analysis/SpectrumData.h"
+#include "document/CVorlixDoc.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <complex>
 #include <functional>
+#include <limits>
+#include <memory>
 #include <new>
-#include <string>
+#include <numbers>
+#include <random>
+#include <tuple>
+#include <vector>
 
 namespace {
+
+const double kInf = std::numeric_limits<double>::infinity(), kNan = std::nan("");
 
 // The message of the error a call raises, "none" when it raises nothing.
 std::string ErrorOf(const std::function<void()>& call) {
@@ -74,7 +86,9 @@ TEST(AnalysisLibrary, InvalidArgumentsRaiseAndLeaveTheSignalsUnchanged) {
         {[&] { BandPassPair(x, y, 1000.0, 0.0, 35.0, 9); }, kAnalysisBadBand},
         {[&] { BandPassPair(x, z, 1000.0, 25.0, 35.0, 9); }, kAnalysisSizeMismatch},
         {[&] { AutoPowerSpectrum(Ramp(1), 0.001, y, df); }, kAnalysisTooFewSamples},
-        {[&] { AutoPowerSpectrum(z, 0.0, y, df); }, kAnalysisBadSampleInterval}};
+        {[&] { AutoPowerSpectrum(z, 0.0, y, df); }, kAnalysisBadSampleInterval},
+        {[&] { AutoPowerSpectrum(z, kNan, y, df); }, kAnalysisBadSampleInterval},
+        {[&] { AutoPowerSpectrum(z, kInf, y, df); }, kAnalysisBadSampleInterval}};
     for (const auto& [call, code] : cases)
         EXPECT_EQ(ErrorOf(call), Error(code));
     EXPECT_TRUE(Same(x, Ramp(50)) && Same(z, Ramp(51)));
@@ -89,10 +103,12 @@ TEST(AnalysisLibrary, InvalidArgumentsRaiseAndLeaveTheSignalsUnchanged) {
     EXPECT_EQ(LowPassCode(nullptr, 0, 1000.0, 5.0, 5), kAnalysisNoError);
     EXPECT_EQ(LowPassCode(nullptr, 0, 1000.0, 5.0, 0), kAnalysisBadOrder);
     EXPECT_EQ(BandPassPairCode(nullptr, nullptr, 0, 1000.0, 25.0, 35.0, 0), kAnalysisBadOrder);
+    EXPECT_EQ(AutoPowerSpectrumCode(raw, 4, 0.001, nullptr, &df), kAnalysisNullArray);
+    EXPECT_EQ(AutoPowerSpectrumCode(nullptr, 4, 0.001, raw, &df), kAnalysisNullArray);
     EXPECT_EQ(std::vector<double>(raw, raw + 4), (std::vector<double>{1, 2, 3, 4}));
 }
 
-TEST(AnalysisLibrary, FiltersWorkInPlaceAndThePairMatchesTwoSingleCalls) {
+TEST(AnalysisLibrary, RoutinesWorkInPlaceAndThePairMatchesTwoSingleCalls) {
     CNiScalarVector<double> one(1);
     one[0] = 2.0;
     LowPass(one, 1000.0, 5.0, 5);
@@ -111,22 +127,191 @@ TEST(AnalysisLibrary, FiltersWorkInPlaceAndThePairMatchesTwoSingleCalls) {
     // The same vector given twice is filtered once, not twice.
     BandPassPair(c, c, 1000.0, 25.0, 35.0, 9);
     EXPECT_TRUE(Same(c, a1));
+
+    // The spectrum binding sizes its output to n / 2, even when it is the input.
+    CNiScalarVector<double> p;
+    double df = 0.0;
+    AutoPowerSpectrum(c, 0.001, p, df);
+    AutoPowerSpectrum(c, 0.5, c, df);
+    EXPECT_TRUE(p.Size() == 1500 && Same(c, p));
+    EXPECT_EQ(df, 1.0 / 1500);
 }
 
-// The binding sizes the output to n / 2, even when it is the input.
-TEST(AnalysisLibrary, SpectrumSizesItsOutputEvenIntoItsOwnInput) {
-    CNiScalarVector<double> x(1001), out(3);
-    for (int i = 0; i < 1001; ++i)
-        x[i] = 4.0 * std::cos(2.0 * 3.141592653589793 * 50.0 * i / 1001.0);
+using namespace spectrum;
+
+std::vector<double> Random(int n) {
+    std::mt19937 rng(static_cast<unsigned>(n));
+    std::uniform_real_distribution<double> dist(-1.0, 2.0); // a mean, so bin 0 counts
+    std::vector<double> x(static_cast<std::size_t>(n));
+    for (double& v : x)
+        v = dist(rng);
+    return x;
+}
+
+// The spectrum of x into a buffer two values longer than n / 2, whose tail must stay untouched.
+std::vector<double> Spectrum(const std::vector<double>& x, double* df) {
+    std::vector<double> out(x.size() / 2 + 2, -1.0);
+    const int n = static_cast<int>(x.size());
+    EXPECT_EQ(ComputeAutoPowerSpectrum(x.data(), n, 0.002, out.data(), df), 0);
+    EXPECT_EQ(out[out.size() - 2] + out.back(), -2.0) << "wrote beyond n / 2";
+    out.resize(x.size() / 2);
+    return out;
+}
+
+// Every length from 2 to 41, more sizes than the plan cache holds, against a direct DFT with
+// the single-sided scaling: |X0|^2 / n^2, then 2 |Xk|^2 / n^2.
+TEST(PowerSpectrum, MatchesADirectDftWithSingleSidedScaling) {
+    for (int n = 2; n <= 41; ++n) {
+        const std::vector<double> x = Random(n);
+        double df = 0.0;
+        const std::vector<double> p = Spectrum(x, &df);
+        EXPECT_EQ(df, 1.0 / (n * 0.002)) << n;
+        for (std::size_t k = 0; k < p.size(); ++k) {
+            std::complex<long double> sum = 0.0L;
+            for (std::size_t i = 0; i < x.size(); ++i)
+                sum += static_cast<long double>(x[i]) *
+                       std::polar(1.0L, -2.0L * std::numbers::pi_v<long double> *
+                                            static_cast<long double>(k * i % x.size()) / n);
+            const double power = static_cast<double>(std::norm(sum) / (1.0L * n * n));
+            EXPECT_NEAR(p[k], k == 0 ? power : 2.0 * power, 1e-13) << "n=" << n << " k=" << k;
+        }
+    }
+}
+
+// The cache keeps the four sizes used last: a fifth evicts the least recently used.
+TEST(PowerSpectrum, PlanCacheKeepsTheSizesUsedLast) {
     double df = 0.0;
-    AutoPowerSpectrum(x, 0.001, out, df);
-    ASSERT_EQ(out.Size(), 500u);
-    EXPECT_EQ(df, 1.0 / (1001 * 0.001));
-    EXPECT_NEAR(out[50], 8.0, 1e-11);
-    AutoPowerSpectrum(x, 0.5, x, df);
-    ASSERT_EQ(x.Size(), 500u);
-    EXPECT_EQ(x[50], out[50]);
-    EXPECT_EQ(df, 1.0 / 500.5);
+    const std::vector<double> reference = Spectrum(Random(1001), &df);
+    for (int n : {1002, 1003, 1004, 1001}) // the cache holds these four only
+        Spectrum(Random(n), &df);
+    // Size, then the plans made by its call.
+    const int calls[][2] = {{1002, 0}, {1005, 1}, {1003, 1}, {1002, 0},
+                            {1004, 1}, {1005, 0}, {1001, 1}};
+    for (const auto& c : calls) {
+        const std::size_t before = PowerSpectrumPlansMade();
+        const std::vector<double> p = Spectrum(Random(c[0]), &df);
+        EXPECT_EQ(PowerSpectrumPlansMade() - before, static_cast<std::size_t>(c[1])) << c[0];
+        EXPECT_TRUE(c[0] != 1001 || p == reference);
+    }
+}
+
+TEST(SpectrumWindow, LengthIsEvenAndCappedAndTitleNamesTheSignal) {
+    // Start, end, then the points used.
+    const int windows[] = {0,  5001,    5000,    7,  5008, 5000, 0,       262'145, 262'144,
+                           0,  262'146, 262'144, 10, 12,   2,    10,      11,      0,
+                           10, 10,      0,       10, 4,    0,    INT_MIN, INT_MAX, kMaxPoints};
+    for (std::size_t i = 0; i < std::size(windows); i += 3)
+        EXPECT_EQ(WindowLength(windows[i], windows[i + 1]), windows[i + 2]) << windows[i + 1];
+
+    EXPECT_EQ(Title(5, 0, 300'000, 12.5f, 1000.0f),
+              "Load Power Spectrum from point:0 to 300000 or DMI from 12.50 ft to  1000.00 ft");
+    EXPECT_EQ(Title(6, 250, 5250, -100.0f, 0.0f),
+              "Geophone Power Spectrum from point:250 to 5250 or DMI from -100.00 ft to  0.00 ft");
+    EXPECT_EQ(Title(4, 0, 10, 1.0f, 2.0f), "");
+    // The largest floats still fit.
+    EXPECT_EQ(Title(5, 0, 10, 3.4e38f, -3.4e38f),
+              "Load Power Spectrum from point:0 to 10 or DMI from "
+              "339999995214436424907732413799364296704.00 ft to  "
+              "-339999995214436424907732413799364296704.00 ft");
+}
+
+float Log(double p) {
+    return static_cast<float>(std::log10(p));
+}
+
+// Fills `data` (reused: nothing of an earlier series may stay) and checks it whole.
+void ExpectSeries(SpectrumData& data, double df, const std::vector<double>& power, int first,
+                  int end, const std::vector<float>& values, float low, float high, double x0,
+                  double width) {
+    FillSeries(power.data(), power.size(), df, data);
+    EXPECT_EQ(std::tuple(data.df, data.firstBin, data.endBin, data.minimum, data.maximum),
+              std::tuple(df, first, end, low, high));
+    EXPECT_EQ(std::tuple(data.xMinimum, data.xMaximum, data.xStep), std::tuple(x0, width, df));
+    EXPECT_EQ(data.values, values);
+}
+
+// Bins trunc(3 / df) up to trunc(75 / df), exclusive, those the spectrum has; the x axis runs
+// from the first bin's frequency over the band's width (not to its upper end: the chart has
+// always drawn it so). Values without a finite logarithm are drawn at the range's edges; the
+// range is that of the finite values, 0 to 0 when there is none.
+TEST(SpectrumSeries, LogValuesOfTheBandWithTheirRange) {
+    SpectrumData d;
+    SCOPED_TRACE("band cut where the spectrum ends");
+    ExpectSeries(d, 1.0, {1e9, 1e9, 1e9, 0.01, 1000, 10}, 3, 75, {Log(0.01), Log(1000), Log(10)},
+                 Log(0.01), Log(1000), 3.0, 72.0);
+    SCOPED_TRACE("zero, NaN and infinity at the edges, a bin beyond the band unused");
+    ExpectSeries(d, 10.0, {100, 0, kNan, kInf, 1000, 0.1, 10, 1e9}, 0, 7,
+                 {Log(100), Log(0.1), Log(0.1), Log(1000), Log(1000), Log(0.1), Log(10)}, Log(0.1),
+                 Log(1000), 0.0, 70.0);
+    SCOPED_TRACE("one finite value: a flat range at its level");
+    ExpectSeries(d, 25.0, {10, 0, kInf}, 0, 3, {1, 1, 1}, 1, 1, 0.0, 75.0);
+    SCOPED_TRACE("no finite value");
+    ExpectSeries(d, 25.0, {0, 0, 0}, 0, 3, {0, 0, 0}, 0, 0, 0.0, 75.0);
+    SCOPED_TRACE("no spacing, a negative one, bins beyond an int: no bins");
+    ExpectSeries(d, 0.0, {1, 2}, 0, 0, {}, 0, 0, 0.0, 0.0);
+    ExpectSeries(d, -1.0, {1, 2}, 0, 0, {}, 0, 0, 0.0, 0.0);
+    ExpectSeries(d, 1e-12, {1, 2}, INT_MAX, INT_MAX, {}, 0, 0, INT_MAX * 1e-12, 0.0);
+}
+
+// The series is that of the window's own points of the chosen signal: the load a 30 Hz sine,
+// the geophone a 10 Hz one.
+TEST(SpectrumData, SpectrumOfTheWindowOfTheChosenSignal) {
+    auto doc = std::make_unique<CVorlixDoc>("/nonexistent");
+    doc->pointCount = 300'000;
+    doc->groupCount = 1200;
+    doc->segmentStartDistance = 99.0f;
+    for (int g = 0; g <= doc->groupCount; ++g)
+        doc->groupDistance[g] = 100.0f + static_cast<float>(g);
+    for (int i = 0; i < doc->pointCount; ++i) {
+        doc->loadSignal[i] = static_cast<float>(std::sin(2 * std::numbers::pi * 0.03 * i));
+        doc->geoSignal[i] = static_cast<float>(std::sin(2 * std::numbers::pi * 0.01 * i));
+    }
+    const std::string load = "Load Power Spectrum from point:", geo = "Geophone " + load.substr(5);
+    const struct {
+        int mode, start, end, usedMode, points;
+        const float* signal;
+        std::string title;
+    } cases[] = {{5, 100, 2101, 5, 2000, &doc->loadSignal[100],
+                  load + "100 to 2101 or DMI from 99.40 ft to  108.40 ft"},
+                 {-6, 250, 5250, 6, 5000, &doc->geoSignal[250],
+                  geo + "250 to 5250 or DMI from 101.00 ft to  121.00 ft"},
+                 {5, 299'997, 300'000, 5, 2, &doc->loadSignal[299'997],
+                  load + "299997 to 300000 or DMI from -100.00 ft to  0.00 ft"},
+                 {5, 0, 300'000, 5, kMaxPoints, &doc->loadSignal[0],
+                  load + "0 to 300000 or DMI from 99.00 ft to  0.00 ft"},
+                 {7, 0, 1000, 7, 1000, nullptr, ""},
+                 {INT_MIN, 0, 1000, 0, 1000, nullptr, ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.mode) + " from " + std::to_string(c.start));
+        SpectrumData data, expected;
+        std::string error;
+        ASSERT_TRUE(ComputeSpectrum(*doc, c.mode, c.start, c.end, &data, &error)) << error;
+        CNiScalarVector<double> x(c.points), power;
+        for (int i = 0; i < c.points && c.signal; ++i)
+            x[i] = c.signal[i];
+        double df = 0.0;
+        AutoPowerSpectrum(x, kSampleSpacing, power, df);
+        FillSeries(power.Data(), power.Size(), df, expected);
+        EXPECT_EQ(std::tuple(data.mode, data.start, data.end, data.pointCount, data.df),
+                  std::tuple(c.usedMode, c.start, c.end, c.points, df));
+        EXPECT_EQ(data.values, expected.values);
+        EXPECT_EQ(data.minimum, expected.minimum);
+        EXPECT_EQ(data.title, c.title);
+    }
+    // Refused windows leave the result alone.
+    SpectrumData data;
+    data.title = "kept";
+    std::string error;
+    doc->pointCount = 2000;
+    for (const auto& [start, end] :
+         {std::pair(-1, 1000), {0, 2001}, {500, 500}, {500, 499}, {500, 501}}) {
+        EXPECT_FALSE(ComputeSpectrum(*doc, 5, start, end, &data, &error));
+        EXPECT_EQ(error, "The spectrum window from point " + std::to_string(start) + " to " +
+                             std::to_string(end) +
+                             (end - start == 1 ? " needs at least 2 points."
+                                               : " is not inside the loaded segment (0 to 2000)."));
+    }
+    EXPECT_EQ(data.title, "kept");
 }
 
 } // namespace
