@@ -424,13 +424,11 @@ ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment
     }
     // Both files are complete before either is renamed, so a full device cannot leave a new
     // text beside an old binary file.
-    if (status.ok && !txt.Flush()) {
-        status.ok = false;
-        status.message = txt.Error();
-    }
-    if (status.ok && !rdo.Flush()) {
-        status.ok = false;
-        status.message = rdo.Error();
+    for (AtomicFileWriter* file : {&txt, &rdo}) {
+        if (status.ok && !file->Flush()) {
+            status.ok = false;
+            status.message = file->Error();
+        }
     }
     if (status.ok && !txt.Commit()) {
         status.ok = false;

@@ -48,11 +48,7 @@ bool AtomicFileWriter::Write(const void* data, std::size_t size) {
 }
 
 bool AtomicFileWriter::Flush() {
-    if (!file_)
-        return false;
-    if (std::fflush(file_) != 0)
-        return Fail("Cannot write");
-    return true;
+    return file_ && (std::fflush(file_) == 0 || Fail("Cannot write"));
 }
 
 bool AtomicFileWriter::Commit() {
