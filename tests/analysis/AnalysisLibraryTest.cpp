@@ -23,7 +23,6 @@ namespace {
 
 const double kInf = std::numeric_limits<double>::infinity(), kNan = std::nan("");
 
-// The message of the error a call raises, "none" when it raises nothing.
 std::string ErrorOf(const std::function<void()>& call) {
     try {
         call();
