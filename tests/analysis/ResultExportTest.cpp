@@ -65,9 +65,8 @@ TEST(ResultExportFormat, TextLineAndBinaryRecordByteForByte) {
         EXPECT_EQ(ExportJobs(asked, segments), used) << asked << " jobs, " << segments;
 }
 
-// Exports of a made-up file of 4 segments, read without a file: segment s gives counts[s]
-// results (none leaves the document's count alone). The numbers carry the settings the read
-// saw, so a worker's document without the caller's settings would show in the files.
+// A made-up file of 4 segments read without a file: segment s gives counts[s] results (none
+// leaves the document's count alone) whose numbers carry the settings the read saw.
 class ResultExportTest : public ::testing::Test {
 protected:
     void Reset() {
@@ -143,8 +142,9 @@ TEST_F(ResultExportTest, WritesEverySegmentInOrderThenRereadsTheSegmentShown) {
                                                  "     327.00  1130.0000\r\n");
         EXPECT_EQ(ReadText(dir.File("out.RDO")), std::string(400, '\0') + Record(127, 1128) +
                                                      Record(128, 1128.25f) + Record(327, 1130));
-        EXPECT_TRUE(jobs > 1 ? reads.back() == 11 : reads == std::vector<int>({0, 1, 2, 3, 11}));
-        EXPECT_TRUE(status.finalReloadRun && status.finalLoad.segmentRead);
+        EXPECT_TRUE(jobs > 1 ? std::is_sorted(reads.begin(), reads.end()) && reads[0] >= 0
+                             : reads == std::vector<int>({0, 1, 2, 3, 11}));
+        EXPECT_TRUE(reads.back() == 11 && status.finalReloadRun && status.finalLoad.segmentRead);
         ExpectSettingsRestored();
         EXPECT_EQ(progress, "0/4 1/4 2/4 3/4 4/4 ");
     }
