@@ -7,6 +7,7 @@
 #include "document/Capacities.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -396,6 +397,15 @@ ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment
         status.message = "The export needs two different file names.";
         return status;
     }
+    // A folder under either name would refuse its rename only after the other file was
+    // replaced.
+    for (const std::string* path : {&txtPath, &rdoPath}) {
+        std::error_code ec;
+        if (std::filesystem::is_directory(*path, ec)) {
+            status.message = "Cannot write \"" + *path + "\": " + std::strerror(EISDIR);
+            return status;
+        }
+    }
     AtomicFileWriter txt, rdo;
     if (!txt.Open(txtPath)) {
         status.message = txt.Error();
@@ -411,6 +421,14 @@ ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment
         const int jobs = makeReader ? ExportJobs(options.jobs, doc.options.segmentCount) : 1;
         status.ok = ExportSegments(doc, readSegment, makeReader, jobs, txt, rdo, progress,
                                    cancelled, status);
+    }
+    // Both files are complete before either is renamed, so a full device cannot leave a new
+    // text beside an old binary file.
+    for (AtomicFileWriter* file : {&txt, &rdo}) {
+        if (status.ok && !file->Flush()) {
+            status.ok = false;
+            status.message = file->Error();
+        }
     }
     if (status.ok && !txt.Commit()) {
         status.ok = false;

@@ -47,6 +47,10 @@ bool AtomicFileWriter::Write(const void* data, std::size_t size) {
     return true;
 }
 
+bool AtomicFileWriter::Flush() {
+    return file_ && (std::fflush(file_) == 0 || Fail("Cannot write"));
+}
+
 bool AtomicFileWriter::Commit() {
     if (!file_)
         return false;

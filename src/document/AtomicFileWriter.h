@@ -16,6 +16,8 @@ public:
 
     bool Open(const std::string& path);
     bool Write(const void* data, std::size_t size);
+    // Writes out what is buffered, so a full device shows before any file is renamed.
+    bool Flush();
     bool Commit();
     void Abandon();
 
