@@ -7,7 +7,6 @@
 #include "document/Capacities.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -397,14 +396,11 @@ ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment
         status.message = "The export needs two different file names.";
         return status;
     }
-    // A folder under either name would refuse its rename only after the other file was
-    // replaced.
+    // Refused before the work rather than at the end of it.
     for (const std::string* path : {&txtPath, &rdoPath}) {
-        std::error_code ec;
-        if (std::filesystem::is_directory(*path, ec)) {
-            status.message = "Cannot write \"" + *path + "\": " + std::strerror(EISDIR);
+        status.message = AtomicFileWriter::FolderInTheWay(*path);
+        if (!status.message.empty())
             return status;
-        }
     }
     AtomicFileWriter txt, rdo;
     if (!txt.Open(txtPath)) {
@@ -422,22 +418,8 @@ ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment
         status.ok = ExportSegments(doc, readSegment, makeReader, jobs, txt, rdo, progress,
                                    cancelled, status);
     }
-    // Both files are complete before either is renamed, so a full device cannot leave a new
-    // text beside an old binary file.
-    for (AtomicFileWriter* file : {&txt, &rdo}) {
-        if (status.ok && !file->Flush()) {
-            status.ok = false;
-            status.message = file->Error();
-        }
-    }
-    if (status.ok && !txt.Commit()) {
+    if (status.ok && !AtomicFileWriter::CommitBoth(txt, rdo, &status.message))
         status.ok = false;
-        status.message = txt.Error();
-    }
-    if (status.ok && !rdo.Commit()) {
-        status.ok = false;
-        status.message = rdo.Error();
-    }
     if (!status.ok)
         status.resultCount = 0;
     txt.Abandon();

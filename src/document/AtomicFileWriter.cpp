@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -49,6 +50,34 @@ bool AtomicFileWriter::Write(const void* data, std::size_t size) {
 
 bool AtomicFileWriter::Flush() {
     return file_ && (std::fflush(file_) == 0 || Fail("Cannot write"));
+}
+
+std::string AtomicFileWriter::FolderInTheWay(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(path, ec))
+        return {};
+    return "Cannot write \"" + path + "\": " + std::strerror(EISDIR);
+}
+
+bool AtomicFileWriter::CommitBoth(AtomicFileWriter& first, AtomicFileWriter& second,
+                                  std::string* error) {
+    for (AtomicFileWriter* file : {&first, &second}) {
+        std::string folder = FolderInTheWay(file->path_);
+        if (!folder.empty() || !file->Flush()) {
+            *error = folder.empty() ? file->Error() : folder;
+            first.Abandon();
+            second.Abandon();
+            return false;
+        }
+    }
+    for (AtomicFileWriter* file : {&first, &second}) {
+        if (!file->Commit()) {
+            *error = file->Error();
+            second.Abandon();
+            return false;
+        }
+    }
+    return true;
 }
 
 bool AtomicFileWriter::Commit() {

@@ -21,6 +21,13 @@ public:
     bool Commit();
     void Abandon();
 
+    // The message a commit to `path` would fail with because a folder stands there, or "".
+    static std::string FolderInTheWay(const std::string& path);
+    // Renames both files into place only once both are written out and neither name is taken
+    // by a folder, so a full device or a folder cannot leave one new file beside an old one.
+    // On failure `error` says why and neither file is committed.
+    static bool CommitBoth(AtomicFileWriter& first, AtomicFileWriter& second, std::string* error);
+
     bool IsOpen() const { return file_ != nullptr; }
     const std::string& Error() const { return error_; }
     const std::string& Path() const { return path_; }

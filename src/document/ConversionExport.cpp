@@ -112,6 +112,11 @@ ConversionStatus ConvertRawFile(const std::string& rawPath, const std::string& o
     const std::int64_t groups = file.GroupCount();
     status.groupCount = groups;
 
+    for (const std::string* path : {&status.aPath, &status.cPath}) {
+        const std::string folder = AtomicFileWriter::FolderInTheWay(*path);
+        if (!folder.empty())
+            return Fail(status, folder);
+    }
     AtomicFileWriter aFile, cFile;
     if (!aFile.Open(status.aPath))
         return Fail(status, aFile.Error());
@@ -159,10 +164,8 @@ ConversionStatus ConvertRawFile(const std::string& rawPath, const std::string& o
             progress(first + count, groups);
     }
 
-    if (!aFile.Commit())
-        return Fail(status, aFile.Error());
-    if (!cFile.Commit())
-        return Fail(status, cFile.Error());
+    if (!AtomicFileWriter::CommitBoth(aFile, cFile, &error))
+        return Fail(status, error);
     status.ok = true;
     if (groups == 0)
         status.message = "\"" + rawPath + "\" holds no whole group of samples (" +

@@ -270,6 +270,7 @@ TEST_F(WrittenFilesTest, FailedWritesSayWhyAndKeepThePreviousFiles) {
     Cchannel table; // left alone by a file that cannot be opened
     table.activeCount = 7;
     const std::string aFile = dir.File("t_A.DAT"), folder = dir.File("sub_A.DAT");
+    const std::string cFolder = dir.File("dir_C.DAT");
     const std::string none = dir.File("none/Vorlixcontrol.dat");
     const struct {
         const char* name;
@@ -292,6 +293,9 @@ TEST_F(WrittenFilesTest, FailedWritesSayWhyAndKeepThePreviousFiles) {
         {"conversion onto a folder", 4, 5,
          [&] { return convert(ConvertRawFile(raw, dir.File("sub"), nullptr)); },
          why("Cannot write", folder, EISDIR)},
+        {"a folder under the second name does not let the first be replaced", 4, 5,
+         [&] { return convert(ConvertRawFile(raw, dir.File("dir"), nullptr)); },
+         why("Cannot write", cFolder, EISDIR)},
         {"device full when committing", 3, 5,
          [&] { return WithFileSizeLimit(20'000, [&] { return convert(Convert()); }); },
          why("Cannot write", aFile, EFBIG)},
@@ -307,7 +311,7 @@ TEST_F(WrittenFilesTest, FailedWritesSayWhyAndKeepThePreviousFiles) {
         {"cancelled", 8, 5, [&] { return convert(Convert(nullptr, {}, [] { return true; })); },
          kCancelledMessage},
     };
-    const char* const kept[] = {"t_A.DAT", "t_C.DAT", "sub_C.DAT"};
+    const char* const kept[] = {"t_A.DAT", "t_C.DAT", "sub_C.DAT", "dir_A.DAT"};
     for (const auto& k : cases) {
         SCOPED_TRACE(k.name);
         fs::remove_all(raw);
@@ -320,6 +324,7 @@ TEST_F(WrittenFilesTest, FailedWritesSayWhyAndKeepThePreviousFiles) {
         for (const char* name : kept)
             std::ofstream(dir.File(name)) << name;
         fs::create_directories(folder + "/inside");
+        fs::create_directories(cFolder);
         EXPECT_EQ(k.run(), Outcome(false, k.message, 0));
         for (const std::string name : kept)
             EXPECT_EQ(ReadBytes(dir.File(name)), Bytes(name.begin(), name.end()));
