@@ -20,7 +20,8 @@ a time-out counts as killed. The table per file, the score and the survivors are
 written to <build>/mutants-report.txt; mutants-report.json adds every mutant with the tests that
 killed it and, per test, its kills and the kills no other test made. --list prints the sample
 without building, --only FILE runs one file's share of it, --all every site instead of a sample.
-Its own tests: /usr/bin/python3 tools/mutants/test_run_mutants.py
+Its own tests, which ctest runs as tools_MutationRun:
+/usr/bin/python3 tools/mutants/test_run_mutants.py
 
 The source is changed in place and always put back: the original is first written to a backup
 in the build folder, the file is restored in a `finally` with SIGINT, SIGTERM and SIGHUP turned

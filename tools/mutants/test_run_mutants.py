@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Tests of the mutation run's site scanner, sample and restore logic (run by hand):
+"""Tests of the mutation run's site scanner, sample and restore logic (ctest runs them as
+tools_MutationRun):
 
     /usr/bin/python3 tools/mutants/test_run_mutants.py
 """
