@@ -149,6 +149,8 @@ TEST(SegmentFilter, FiltersAndRepairsAsTheWholeDoubleOutputWould) {
         const std::vector<double> geo = Signal(n, 11), load = Signal(n, 12);
         std::copy(geo.begin(), geo.end(), doc->geoSignal.data());
         std::copy(load.begin(), load.end(), doc->loadSignal.data());
+        std::fill_n(doc->geoFiltered.data(), n, 99.0f); // a sample left unwritten shows
+        std::fill_n(doc->loadFiltered.data(), n, 99.0f);
         deflection::FilterWorkspace workspace;
         deflection::FilterSignals(*doc, workspace);
         const SosFilter f = Design(deflection::kBandPassOrder, 25, 35);
