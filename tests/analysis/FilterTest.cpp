@@ -132,6 +132,9 @@ TEST(SosFilter, EveryPathAndEveryBlockSplitGiveTheBitsOfTheReference) {
         ApplySos(f, single.data(), a.size());
         ApplySosPair(f, pa.data(), pb.data(), a.size());
         EXPECT_EQ(FirstDifference(single, ra), -1) << s;
+        double one = a[20]; // a single sample is filtered too
+        ApplySos(f, &one, 1);
+        EXPECT_EQ(one, Reference(f, {a[20]})[0]) << s;
         EXPECT_EQ(FirstDifference(pa, ra), -1) << s;
         EXPECT_EQ(FirstDifference(pb, rb), -1) << s;
     }

@@ -222,6 +222,7 @@ TEST_F(CliTest, RefusalsAreWholeMessagesWithExactExitCodes) {
     const std::pair<std::string, std::string> refusals[] = {
         {"info road.KVT --workdir . --segment", "vorlix-cli: option --segment needs a value"},
         {"export road.KVT --workdir . -j", "vorlix-cli: option -j needs a value"},
+        {"info road.KVT --workdir . --x", "vorlix-cli: option --x needs a value"},
         {"export road.KVT -k 2", "vorlix-cli: unknown option -k"},
         {"info road.KVT -j2", "unknown option -j"},
         {"info - --workdir . --", "one raw file is needed"}, // words, not options
@@ -250,7 +251,7 @@ TEST_F(CliTest, RefusalsAreWholeMessagesWithExactExitCodes) {
         {"spectrum road.KVT --signal load --start 100250", window + "100250 to 100250" + inside},
         {"export", "a raw file is needed"},
         {"export road.KVT -j3x", "-j needs a whole number, not \"3x\""},
-        {"export road.KVT -j 0", "-j needs 1 or more segments at a time, not 0"},
+        {"export road.KVT --workdir . -j 0", "-j needs 1 or more segments at a time, not 0"},
         {"export road.KVT --out-dir none",
          "vorlix-cli: export failed: Cannot create \"none/road.TXT\": No such file or directory"},
         {"export nope.KVT", missing},

@@ -291,12 +291,15 @@ TEST(ImageStore, IndexReadInPiecesAbsurdOnesRefusedRebuildWritesOnly16HeaderByte
             EXPECT_EQ(store.distance[std::size_t(i)], 10 * i);
     }
     // Its own answers: N as it stands, or -1 for a file it cannot read; nothing written.
-    for (const auto& [file, result] :
-         {std::pair{ImageFile(2, 400, {416, 420}, 200), 2}, {Bytes(295, 0), -1}}) {
+    for (const auto& [file, result] : {std::pair{ImageFile(2, 400, {416, 420}, 200), 2},
+                                       {ImageFile(1, 400, {416}, 200), 1},
+                                       {Bytes(295, 0), -1}}) {
         Write(store.imgPath, file);
         EXPECT_EQ(std::pair(store.RebuildImageIndex(), Read(store.imgPath)),
                   std::pair(result, file));
     }
+    store.imgPath = dir.File("none.IMG");
+    EXPECT_EQ(store.RebuildImageIndex(), -1);
 }
 
 TEST(ImageStore, PicturesAreReadWholeOrRefusedWithTheReason) {

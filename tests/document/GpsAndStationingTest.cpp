@@ -250,8 +250,9 @@ TEST(StationTable, DecimateTakesEveryStrideThEntry) {
     CkelDMI table;
     for (const auto& [n, stride] : {std::pair{1, 0}, {1001, 0}, {1002, 1}, {2003, 1}, {2004, 2}}) {
         ASSERT_EQ(table.Decimate(source.data(), n), 0);
-        EXPECT_EQ(std::tuple(table.stride, table.entryCount, table.entries[1], table.entries[999]),
-                  std::tuple(stride, 1000, 3.0f * stride + 7, 2997.0f * stride + 7))
+        EXPECT_EQ(std::tuple(table.stride, table.entryCount, table.entries[0], table.entries[1],
+                             table.entries[999]),
+                  std::tuple(stride, 1000, 7.0f, 3.0f * stride + 7, 2997.0f * stride + 7))
             << n;
         EXPECT_EQ(table.Decimate(n % 2 ? nullptr : source.data(), n % 2 ? n : 0), -1);
         EXPECT_EQ(table.entryCount, 0);

@@ -2,6 +2,7 @@
 // companion files, and the zeroed storage the segment is decoded into.
 #include "document/RawFileLoader.h"
 #include "document/CVorlixDoc.h"
+#include "document/CalibrationTable.h"
 #include "document/CompanionFiles.h"
 #include "document/RawFile.h"
 #include "document/RawFileFormat.h"
@@ -45,7 +46,8 @@ protected:
 };
 
 // Load cell and geophone calibrated (geophone 4 has no factor) over the whole count range, whose
-// ends lie at the end of the segment; one distance more, extrapolated (repeated for one group).
+// ends lie at the first and the last sample; one distance more, extrapolated (repeated for one
+// group).
 TEST_F(RawFileLoaderTest, DecodesTheSegmentCalibrated) {
     // clang-format off
     const struct { int select, groups; float factor; float extra; } cases[] = {
@@ -58,8 +60,9 @@ TEST_F(RawFileLoaderTest, DecodesTheSegmentCalibrated) {
         b.groups = k.groups;
         b.distance = [](int g) { return g == 5 ? 20.0f : 2.0f * static_cast<float>(g) + 1.0f; };
         b.sample = [last = k.groups - 1](int block, int g, int i) {
-            return g == last && i >= 248 ? std::int16_t(i == 248 ? -32768 : 32767)
-                                         : RawFileBuilder{}.sample(block, g, i);
+            return g + i == 0              ? std::int16_t(-32768)
+                   : g == last && i == 249 ? std::int16_t(32767)
+                                           : RawFileBuilder{}.sample(block, g, i);
         };
         const LoadResult r = loader.OpenNewFile(*doc, Write(b));
         ASSERT_TRUE(r.segmentRead) << r.message;
@@ -246,6 +249,19 @@ TEST(ChannelTable, ReadsEveryFieldAndCutsNameLengthsThatOverrunTheDescriptor) {
 }
 
 // More than 400 groups left over form a segment of their own; fewer join the last one.
+// Scale x count / counts per unit; a scale set back to an earlier one, or to 0, must not
+// leave the table of the one before.
+TEST(CalibrationTable, EveryCountAtTheScaleSetLast) {
+    CalibrationTable table;
+    for (const long double scale : {2.5L, 0.0L, -1.25L, -1.25L, 2.5L}) {
+        table.SetScale(scale);
+        for (const int count : {-32768, -1, 0, 1, 32767})
+            EXPECT_EQ(table(static_cast<std::int16_t>(count)),
+                      static_cast<float>(scale * count / rawfile::kCountsPerUnit))
+                << static_cast<double>(scale) << " " << count;
+    }
+}
+
 TEST(RawFileFormat, SegmentTablesAndGroupCounts) {
     using Ranges = std::vector<std::pair<long long, long long>>;
     // clang-format off
