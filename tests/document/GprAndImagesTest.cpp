@@ -66,7 +66,8 @@ TEST(GprData, ReadOrRefusedWithNothingLeftOfTheFileBeforeAndLimitsSaid) {
     // and the header's empty GPS record counts for scan 1.
     // clang-format off
     const std::tuple<std::string, std::size_t, int, int, std::string> cases[] = {
-        {"QXR-GPR and more", 2 * kBlock, 2, 1, ""}, {"PULSE07", 4 * kBlock - 1, 1, 2, ""},
+        {"QXR-GPR and more", 2 * kBlock, 2, 1, ""}, {"PULSE07 and more", 4 * kBlock - 1, 1, 2, ""},
+        {"QXR-GPR", 7, 0, 0, noScan},
         {"QXR-GPS", 3 * kBlock, 0, 0, noMark},    {"PULSE0", 6, 0, 0, noMark},
         {std::string("PULS\0E", 6), 3 * kBlock, 0, 0, noMark}, {"QXR-GPR", kBlock, 0, 0, noScan},
         {"QXR-GPR", 2 * kBlock - 1, 0, 0, noScan}, {"", 0, 0, 0, noFile}, {"", 1, 0, 0, noFile}};
