@@ -64,7 +64,7 @@ Case RunCli(const std::string& arguments, const TempDir& dir, bool terminal = fa
 
 // Run in one folder: road.KVT, 401 groups of two channels with every companion; odd.KVT, its
 // copy whose companions are refused; long.KVT, 13,201 groups in two segments (12,800, then
-// 401) without companions: groups that stand at 0 ft, then the groups of road.KVT.
+// 401) with only a pulse GPR file: groups that stand at 0 ft, then the groups of road.KVT.
 class CliTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -85,6 +85,7 @@ protected:
         std::ofstream(shared->File("empty.KVT"), std::ios::binary) << road.substr(0, 8000);
         std::ofstream(shared->File("odd.IMG")) << std::string(300, '\0');
         std::ofstream(shared->File("odd.DAT")) << std::string(2048, 'x');
+        std::ofstream(shared->File("long.DAT")) << "PULSE07" << std::string(3 * 2048 - 7, '\0');
     }
 
     // The document the tool sees for `segment` of a raw file.
@@ -180,7 +181,8 @@ TEST_F(CliTest, InfoCyclesAndSpectrumPrintTheirReportsWhole) {
                     second->groupDistance[0], second->groupDistance[400],
                     second->segmentStartDistance) +
              "Companion files:\n  road images: long.IMG (missing)\n"
-             "  GPS track: long.GPS (no points)\n  GPR scans: long.DAT (missing)\n"},
+             "  GPS track: long.GPS (no points)\n"
+             "  GPR scans: long.DAT (PULSE07, 2 scans of 1024 samples, 0 marks)\n"},
         {"info long.KVT --segment 2", 1, tables, noSegment},
         {"info long.KVT --segment 1 --workdir nowhere", 1, tables,
          "vorlix-cli: The calibration factor of Geophone-1 is not set; enter it in the options.\n"},
