@@ -51,7 +51,8 @@ protected:
 TEST_F(RawFileLoaderTest, DecodesTheSegmentCalibrated) {
     // clang-format off
     const struct { int select, groups; float factor; float extra; } cases[] = {
-        {1, 6, 0.8f, 31.0f}, {2, 1, 1.25f, 1.0f}, {3, 2, 3.0f, 5.0f}, {4, 6, 1.0f, 31.0f}};
+        {1, 6, 0.8f, 31.0f}, {2, 1, 1.25f, 1.0f}, {3, 2, 3.0f, 5.0f}, {4, 6, 1.0f, 31.0f},
+        {1, 1700, 0.8f, 3401.0f}}; // more than one read of 4 MiB
     // clang-format on
     for (const auto& k : cases) {
         SCOPED_TRACE(k.select);
