@@ -25,7 +25,8 @@ public:
     static std::string FolderInTheWay(const std::string& path);
     // Renames both files into place only once both are written out and neither name is taken
     // by a folder, so a full device or a folder cannot leave one new file beside an old one.
-    // On failure `error` says why and neither file is committed.
+    // On failure `error` says why; only a rename that fails after the first one succeeded
+    // (nothing seen before it foretold that) leaves the first file in place.
     static bool CommitBoth(AtomicFileWriter& first, AtomicFileWriter& second, std::string* error);
 
     bool IsOpen() const { return file_ != nullptr; }
