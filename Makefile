@@ -71,7 +71,7 @@ golden:
 
 # A mutation run of the core tests in its own build folder (not part of `make test`), e.g.
 # `make mutants COUNT=30` or `make mutants MUTANT_ARGS="--only src/analysis/CycleFinders.cpp"`.
-FOLDERS ?= src/document src/analysis tools/cli
+FOLDERS ?= src/document src/analysis src/pipeline tools/cli
 COUNT ?= 400
 SEED ?= 1
 MUTANT_BUILD_DIR ?= build-mutants

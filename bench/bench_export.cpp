@@ -1,9 +1,9 @@
 #include "GeneratedFiles.h"
-#include "analysis/ResultExport.h"
 #include "document/CVorlixDoc.h"
 #include "document/Cchannel.h"
 #include "document/ConversionExport.h"
-#include "document/RawFileLoader.h"
+#include "pipeline/RawFileLoader.h"
+#include "pipeline/ResultExport.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
 #include "analysis/FixedPointFormat.h"
-#include "analysis/ResultExport.h"
+#include "pipeline/ResultExport.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,10 +1,10 @@
 #include "GeneratedFiles.h"
 
-#include "analysis/AnalysisChain.h"
 #include "document/CVorlixDoc.h"
 #include "document/RawFile.h"
-#include "document/RawFileLoader.h"
 #include "document/SegmentDecoder.h"
+#include "pipeline/AnalysisChain.h"
+#include "pipeline/RawFileLoader.h"
 
 #include <benchmark/benchmark.h>
 

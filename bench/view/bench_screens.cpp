@@ -1,7 +1,7 @@
 #include "../GeneratedFiles.h"
 
 #include "document/CVorlixDoc.h"
-#include "document/RawFileLoader.h"
+#include "pipeline/RawFileLoader.h"
 #include "view/CVorlixView.h"
 #include "view/Screens.h"
 #include "view/ViewHost.h"

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "analysis/CKVTcontrol.h"
-#include "analysis/Cpolynomial.h"
 #include "document/CGPR.h"
+#include "document/CKVTcontrol.h"
 #include "document/CNMEA.h"
 #include "document/Capacities.h"
 #include "document/Cchannel.h"
 #include "document/CkelDMI.h"
+#include "document/Cpolynomial.h"
 #include "document/Czipimg.h"
 #include "document/FixedArray.h"
 

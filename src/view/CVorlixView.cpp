@@ -1,10 +1,10 @@
 #include "view/CVorlixView.h"
 
-#include "analysis/ResultExport.h"
 #include "analysis/Smoothing.h"
 #include "document/CVorlixDoc.h"
 #include "document/ConversionExport.h"
-#include "document/SegmentStepping.h"
+#include "pipeline/ResultExport.h"
+#include "pipeline/SegmentStepping.h"
 #include "view/Screens.h"
 #include "view/ViewHost.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "charts/Canvas.h"
-#include "document/RawFileLoader.h"
+#include "pipeline/RawFileLoader.h"
 #include "view/DataViewMouse.h"
 #include "view/DisplayObjects.h"
 #include "view/DistanceLink.h"

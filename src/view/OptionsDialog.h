@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/CKVTcontrol.h"
+#include "document/CKVTcontrol.h"
 
 #include <QDialog>
 #include <QString>

@@ -4,7 +4,7 @@
 
 #include "analysis/SpectrumData.h"
 #include "document/CVorlixDoc.h"
-#include "document/RawFileLoader.h"
+#include "pipeline/RawFileLoader.h"
 
 #include <gtest/gtest.h>
 

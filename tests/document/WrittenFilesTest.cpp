@@ -1,8 +1,8 @@
 // The files the core writes: the settings file "Vorlixcontrol.dat" and the conversion export,
 // both written whole through a temporary file.
-#include "analysis/CKVTcontrol.h"
 #include "document/AtomicFileWriter.h"
 #include "document/ByteOrder.h"
+#include "document/CKVTcontrol.h"
 #include "document/CVorlixDoc.h"
 #include "document/Cchannel.h"
 #include "document/ConversionExport.h"

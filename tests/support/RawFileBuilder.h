@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/CKVTcontrol.h"
+#include "document/CKVTcontrol.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,5 +1,5 @@
 #include "view/OptionsDialog.h"
-#include "analysis/CKVTcontrol.h"
+#include "document/CKVTcontrol.h"
 #include "support/TempDir.h"
 
 #include <QAbstractButton>

@@ -1,7 +1,7 @@
 #include "Commands.h"
 
 #include "document/CVorlixDoc.h"
-#include "document/RawFileLoader.h"
+#include "pipeline/RawFileLoader.h"
 
 #include <cstdio>
 #include <memory>

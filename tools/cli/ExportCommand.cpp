@@ -2,9 +2,9 @@
 #include "OutputLedger.h"
 #include "ProgressBar.h"
 
-#include "analysis/ResultExport.h"
 #include "document/CVorlixDoc.h"
-#include "document/RawFileLoader.h"
+#include "pipeline/RawFileLoader.h"
+#include "pipeline/ResultExport.h"
 
 #include <cstdio>
 #include <memory>

@@ -3,7 +3,7 @@
 #include "document/CVorlixDoc.h"
 #include "document/CompanionFiles.h"
 #include "document/RawFile.h"
-#include "document/RawFileLoader.h"
+#include "pipeline/RawFileLoader.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -2,7 +2,7 @@
 
 #include "analysis/SpectrumData.h"
 #include "document/CVorlixDoc.h"
-#include "document/RawFileLoader.h"
+#include "pipeline/RawFileLoader.h"
 
 #include <algorithm>
 #include <cstdio>

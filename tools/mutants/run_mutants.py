@@ -6,7 +6,7 @@ with a weight of its lines of code, then one of its mutation sites), builds each
 incrementally in its own build folder, runs the GoogleTest suite with a time limit and reports
 the score per file and the mutants that survived.
 
-    /usr/bin/python3 tools/mutants/run_mutants.py [options] src/document src/analysis tools/cli
+    /usr/bin/python3 tools/mutants/run_mutants.py [options] src/document src/analysis src/pipeline tools/cli
 
 Operators: relational-boundary (< <=, > >=), relational-negate (< >=, > <=, == !=), plus-minus
 (binary + -, += -=), constant (integer literal +1 and -1), delete-statement (an expression
@@ -49,7 +49,7 @@ from dataclasses import asdict, dataclass, field
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
-DEFAULT_FOLDERS = ["src/document", "src/analysis", "tools/cli"]
+DEFAULT_FOLDERS = ["src/document", "src/analysis", "src/pipeline", "tools/cli"]
 SOURCE_SUFFIXES = (".cpp", ".cc", ".cxx")
 TEST_TARGET = "core_tests"
 TEST_BINARY = "tests/core_tests"

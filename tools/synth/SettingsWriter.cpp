@@ -1,6 +1,6 @@
 #include "synth/SettingsWriter.h"
 
-#include "analysis/CKVTcontrol.h"
+#include "document/CKVTcontrol.h"
 
 namespace synth {
 

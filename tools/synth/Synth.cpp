@@ -8,7 +8,7 @@
 #include "synth/SettingsWriter.h"
 #include "synth/TruthWriter.h"
 
-#include "analysis/CKVTcontrol.h"
+#include "document/CKVTcontrol.h"
 
 #include <filesystem>
 

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "analysis/ResultFormat.h"
 #include "document/Progress.h"
-#include "document/RawFileLoader.h"
+#include "pipeline/RawFileLoader.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,25 +12,11 @@
 class CVorlixDoc;
 
 // The result export: the 1-foot averaged results of every segment of the open raw file, in
-// segment order, to a text file and a binary file.
-//
-//   .TXT  one line per result, " %10.2f %10.4f" (distance in feet, value), CR LF line ends.
-//   .RDO  400 zero bytes, then per result the distance and the value as little-endian
-//         float32. An export without any result leaves both files empty.
+// segment order, to a text file and a binary file (formats in analysis/ResultFormat.h).
 namespace resultexport {
 
-inline constexpr int kRdoHeaderBytes = 400;
-inline constexpr int kRdoRecordBytes = 8;
 inline constexpr int kExportSmoothMethod = 2; // average by distance
 inline constexpr float kExportAverageDistance = 1.0f;
-
-// The text line of one result, line end included: 512.25 and 0.5 give
-// "     512.25     0.5000\r\n". Returns the length written to `out` (room for 128).
-std::size_t FormatResultLine(float distance, float value, char* out, std::size_t size);
-std::string ResultLine(float distance, float value);
-
-// The binary record of one result.
-void StoreResultRecord(float distance, float value, std::uint8_t* out);
 
 } // namespace resultexport
 

@@ -1,9 +1,9 @@
-#include "document/RawFileLoader.h"
+#include "pipeline/RawFileLoader.h"
 
-#include "analysis/AnalysisChain.h"
 #include "document/CVorlixDoc.h"
 #include "document/CompanionFiles.h"
 #include "document/RawFile.h"
+#include "pipeline/AnalysisChain.h"
 
 #include <algorithm>
 #include <cmath>

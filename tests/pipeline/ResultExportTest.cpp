@@ -1,6 +1,6 @@
-#include "analysis/ResultExport.h"
+#include "pipeline/ResultExport.h"
 #include "document/CVorlixDoc.h"
-#include "document/RawFileLoader.h"
+#include "pipeline/RawFileLoader.h"
 #include "support/SynthFixture.h"
 #include "support/TempDir.h"
 

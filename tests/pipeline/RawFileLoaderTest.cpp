@@ -1,14 +1,14 @@
 // Reading raw test files into the document: the channel table, segments, decoding, refusals,
 // companion files, and the zeroed storage the segment is decoded into.
-#include "document/RawFileLoader.h"
+#include "pipeline/RawFileLoader.h"
 #include "document/CVorlixDoc.h"
 #include "document/CalibrationTable.h"
 #include "document/CompanionFiles.h"
 #include "document/RawFile.h"
 #include "document/RawFileFormat.h"
 #include "document/SegmentDecoder.h"
-#include "document/SegmentStepping.h"
 #include "document/ZeroedPages.h"
+#include "pipeline/SegmentStepping.h"
 #include "support/RawFileBuilder.h"
 #include "support/TempDir.h"
 

@@ -1,4 +1,4 @@
-#include "analysis/AnalysisChain.h"
+#include "pipeline/AnalysisChain.h"
 
 #include "analysis/AnalysisError.h"
 #include "analysis/CNiScalarVector.h"

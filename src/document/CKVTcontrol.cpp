@@ -1,4 +1,4 @@
-#include "analysis/CKVTcontrol.h"
+#include "document/CKVTcontrol.h"
 
 #include "document/AtomicFileWriter.h"
 #include "document/ByteOrder.h"

@@ -1,6 +1,6 @@
-#include "document/SegmentStepping.h"
+#include "pipeline/SegmentStepping.h"
 
-#include "analysis/CKVTcontrol.h"
+#include "document/CKVTcontrol.h"
 
 bool StepToPreviousSegment(CKVTcontrol& options) {
     if (options.segmentCount <= 1 || options.currentSegment <= 0)
