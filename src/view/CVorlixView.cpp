@@ -141,7 +141,7 @@ void CVorlixView::Options() {
         return;
     if (doc_.options.reloadRequested && !Reload())
         return;
-    smoothing::SmoothResults(doc_);
+    smoothing::SmoothResults(doc_, smoothing::SettingsOf(doc_.options));
     ShowResultView();
 }
 
