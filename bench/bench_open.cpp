@@ -40,7 +40,7 @@ void BM_DecodeSegment(benchmark::State& state) {
     file.Open(f.raw, 12'800, &error);
     SegmentDecoder decoder;
     for (auto _ : state) {
-        if (!decoder.Decode(*f.doc, file, 0, 12'800, &error))
+        if (!decoder.Decode(*f.doc, file, 0, 12'800, CalibrationOf(f.doc->options), &error))
             state.SkipWithError(error.c_str());
     }
     state.SetBytesProcessed(state.iterations() * file.GroupSize() * 12'800);
@@ -51,8 +51,9 @@ void BM_AnalysisChain(benchmark::State& state) {
     OpenFixture& f = OpenFixture::Get();
     std::string error;
     deflection::FilterWorkspace workspace;
+    const AnalysisSettings settings = AnalysisSettingsOf(f.doc->options);
     for (auto _ : state) {
-        if (!RunAnalysisChain(*f.doc, workspace, &error))
+        if (!RunAnalysisChain(*f.doc, settings, workspace, &error))
             state.SkipWithError(error.c_str());
     }
     state.counters["cycles"] = f.doc->cycleCount;

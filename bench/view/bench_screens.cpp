@@ -116,7 +116,7 @@ public:
     void SetWindowTitle(const QString&) override {}
     void ShowStatus(const QString&) override {}
     void ShowMessage(const QString&) override {}
-    void EditOptions(CKVTcontrol&, QString*) override {}
+    OptionsChanges EditOptions(CKVTcontrol&) override { return {}; }
     std::unique_ptr<ProgressSink> StartProgress(const QString&) override { return nullptr; }
     void FileOpened(const QString&) override {}
     void RequestExit() override {}

@@ -43,13 +43,17 @@ int RepairStartup(float* filtered, const double* v, int n) {
     return -1;
 }
 
-void FilterSignals(CVorlixDoc& doc, FilterWorkspace& workspace) {
+BandPass BandPassOf(const CKVTcontrol& options) {
+    return {options.bandpassLow, options.bandpassHigh};
+}
+
+void FilterSignals(CVorlixDoc& doc, const BandPass& band, FilterWorkspace& workspace) {
     const int n = doc.pointCount;
     if (n < 2)
         return;
     SosFilter filter;
-    CheckCode(DesignButterworthBandPass(kBandPassOrder, kFilterSampleRate, doc.options.bandpassLow,
-                                        doc.options.bandpassHigh, filter));
+    CheckCode(
+        DesignButterworthBandPass(kBandPassOrder, kFilterSampleRate, band.low, band.high, filter));
     SosPairCascade cascade(filter);
     // The repair decides on the double output, so the samples it can look at are filtered
     // into double and narrowed here; the rest goes float to float.

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+class CKVTcontrol;
 class CVorlixDoc;
 
 // The per-segment deflection analysis: band-pass filtering, load- and geophone-cycle
@@ -23,10 +24,19 @@ struct FilterWorkspace {
     std::vector<double> loadHead;
 };
 
+// The pass band of the signal filter, in Hz.
+struct BandPass {
+    float low = 0.0f;
+    float high = 0.0f;
+};
+
+// The band the user chose in the options.
+BandPass BandPassOf(const CKVTcontrol& options);
+
 // Band-passes geoSignal into geoFiltered and loadSignal into loadFiltered (one design, both
 // signals at once), then repairs the filters' start-up transient. Fewer than 2 samples: nothing.
 // Throws AnalysisError when the band is not valid; the filtered arrays then keep their values.
-void FilterSignals(CVorlixDoc& doc, FilterWorkspace& workspace);
+void FilterSignals(CVorlixDoc& doc, const BandPass& band, FilterWorkspace& workspace);
 
 // Mirrors the start-up transient: finds the first local maximum at distance 2 from sample 1500
 // (v is the filter's double output, read below min(n, kRepairReach) only) and copies the

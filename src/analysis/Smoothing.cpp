@@ -99,16 +99,21 @@ void DistanceAverage(CVorlixDoc& doc, float interval) {
     doc.resultCount = c;
 }
 
-void SmoothResults(CVorlixDoc& doc) {
-    switch (doc.options.smoothMethod) {
+SmoothingSettings SettingsOf(const CKVTcontrol& options) {
+    return {options.smoothMethod, options.movingAverageCount, options.averageCount,
+            options.averageDistance};
+}
+
+void SmoothResults(CVorlixDoc& doc, const SmoothingSettings& settings) {
+    switch (settings.method) {
     case kMovingAverage:
-        MovingAverage(doc, doc.options.movingAverageCount);
+        MovingAverage(doc, settings.movingAverageCount);
         break;
     case kBlockAverage:
-        BlockAverage(doc, doc.options.averageCount);
+        BlockAverage(doc, settings.averageCount);
         break;
     case kDistanceAverage:
-        DistanceAverage(doc, doc.options.averageDistance);
+        DistanceAverage(doc, settings.averageDistance);
         break;
     default:
         break;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+
+class CKVTcontrol;
 class CVorlixDoc;
 
 // Smoothing of the per-cycle ratios along the road into resultValue/resultDistance/resultCount.
@@ -19,7 +22,18 @@ void BlockAverage(CVorlixDoc& doc, int count);
 // Means over distance intervals of `interval` feet starting at whole feet.
 void DistanceAverage(CVorlixDoc& doc, float interval);
 
-// The method chosen by options.smoothMethod with its parameter; another value does nothing.
-void SmoothResults(CVorlixDoc& doc);
+// A smoothing method and the parameters of all three methods.
+struct SmoothingSettings {
+    std::int32_t method = kMovingAverage;
+    std::int32_t movingAverageCount = 20;
+    std::int32_t averageCount = 30;
+    float averageDistance = 1.0f;
+};
+
+// The smoothing the user chose in the options.
+SmoothingSettings SettingsOf(const CKVTcontrol& options);
+
+// The method chosen by settings.method with its parameter; another value does nothing.
+void SmoothResults(CVorlixDoc& doc, const SmoothingSettings& settings);
 
 } // namespace smoothing

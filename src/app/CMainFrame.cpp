@@ -256,11 +256,10 @@ void CMainFrame::ShowMessage(const QString& message) {
     QMessageBox::warning(this, QStringLiteral("Vorlix"), message);
 }
 
-void CMainFrame::EditOptions(CKVTcontrol& options, QString* saveError) {
+OptionsChanges CMainFrame::EditOptions(CKVTcontrol& options) {
     OptionsDialog dialog(options, this);
     dialog.exec();
-    if (saveError)
-        *saveError = dialog.saveError();
+    return dialog.changes();
 }
 
 std::unique_ptr<ProgressSink> CMainFrame::StartProgress(const QString& label) {

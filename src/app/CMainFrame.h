@@ -45,7 +45,7 @@ public:
     void SetWindowTitle(const QString& title) override;
     void ShowStatus(const QString& message) override;
     void ShowMessage(const QString& message) override;
-    void EditOptions(CKVTcontrol& options, QString* saveError) override;
+    OptionsChanges EditOptions(CKVTcontrol& options) override;
     std::unique_ptr<ProgressSink> StartProgress(const QString& label) override;
     void FileOpened(const QString& path) override;
     void RequestExit() override;

@@ -38,7 +38,9 @@ void ConsoleViewHost::ShowMessage(const QString& message) {
     PrintLine(message);
 }
 
-void ConsoleViewHost::EditOptions(CKVTcontrol&, QString*) {}
+OptionsChanges ConsoleViewHost::EditOptions(CKVTcontrol&) {
+    return {};
+}
 
 std::unique_ptr<ProgressSink> ConsoleViewHost::StartProgress(const QString&) {
     return std::make_unique<SilentProgress>();

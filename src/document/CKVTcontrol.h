@@ -33,7 +33,6 @@ public:
     std::string reservedText2;
     std::int32_t reservedValue = 2;
     std::int32_t geophoneSelect = 1;
-    bool reloadRequested = false;
     std::int32_t segmentGroups = 12'800;
     std::int32_t currentSegment = 0;
 

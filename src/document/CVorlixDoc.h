@@ -62,7 +62,6 @@ public:
     FixedArray<float, kCycleCapacity> cycleDistance;
     std::string rdoPath;
     std::string txtPath;
-    bool batchExportRunning = false;
     FixedArray<float, kGroupCapacity> groupDistance;
     int groupCount = 0;
     int loadCycleCount = 0;

@@ -25,20 +25,23 @@ float GeophoneFactor(const CKVTcontrol& options) {
     }
 }
 
+Calibration CalibrationOf(const CKVTcontrol& options) {
+    return {options.geophoneSelect, GeophoneFactor(options), options.loadFactor};
+}
+
 SegmentDecoder::SegmentDecoder() : buffer_(kReadBufferBytes) {}
 
 bool SegmentDecoder::Decode(CVorlixDoc& doc, const RawFile& file, std::int64_t first, int groups,
-                            std::string* error) {
-    const CKVTcontrol& options = doc.options;
+                            const Calibration& calibration, std::string* error) {
     const std::int64_t groupSize = file.GroupSize();
     const std::size_t geoBlockOffset =
         rawfile::kGroupSamplesOffset +
-        static_cast<std::size_t>(options.geophoneSelect) * rawfile::kBlockBytes;
+        static_cast<std::size_t>(calibration.geophone) * rawfile::kBlockBytes;
     const std::size_t loadBlockOffset = rawfile::kGroupSamplesOffset;
 
-    loadTable_.SetScale(static_cast<long double>(options.loadFactor));
+    loadTable_.SetScale(static_cast<long double>(calibration.loadFactor));
     geoTable_.SetScale(static_cast<long double>(rawfile::kGeophoneConstant) /
-                       static_cast<long double>(GeophoneFactor(options)));
+                       static_cast<long double>(calibration.geophoneFactor));
 
     auto readFailed = [&] {
         *error = "Cannot read \"" + file.Path() + "\": the file ended early.";

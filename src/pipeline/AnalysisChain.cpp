@@ -8,9 +8,14 @@
 
 #include <new>
 
-bool RunAnalysisChain(CVorlixDoc& doc, deflection::FilterWorkspace& workspace, std::string* error) {
+AnalysisSettings AnalysisSettingsOf(const CKVTcontrol& options) {
+    return {deflection::BandPassOf(options), smoothing::SettingsOf(options)};
+}
+
+bool RunAnalysisChain(CVorlixDoc& doc, const AnalysisSettings& settings,
+                      deflection::FilterWorkspace& workspace, std::string* error) {
     try {
-        deflection::FilterSignals(doc, workspace);
+        deflection::FilterSignals(doc, settings.band, workspace);
     } catch (const AnalysisError& e) {
         *error = e.what();
         return false;
@@ -24,7 +29,7 @@ bool RunAnalysisChain(CVorlixDoc& doc, deflection::FilterWorkspace& workspace, s
     const int loadStored = deflection::DetectLoadCycles(doc);
     deflection::DetectGeoCycles(doc);
     deflection::PairCycles(doc, loadStored);
-    smoothing::SmoothResults(doc);
+    smoothing::SmoothResults(doc, settings.smoothing);
     // The DMI station table is refreshed by the distance-profile figure, which holds it.
     return true;
 }

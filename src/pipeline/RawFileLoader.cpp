@@ -28,28 +28,28 @@ int TakeTables(CVorlixDoc& doc, const RawFile& file, int segment, LoadResult* re
 
 } // namespace
 
-bool RawFileLoader::Validate(const RawFile& file, const CVorlixDoc& doc, std::string* error) const {
-    const CKVTcontrol& options = doc.options;
+bool RawFileLoader::Validate(const RawFile& file, const Calibration& calibration,
+                             std::string* error) const {
     const std::string name = "\"" + file.Path() + "\"";
     if (file.GroupCount() <= 0) {
         *error = name + " holds no whole group of samples (" + std::to_string(file.FileSize()) +
                  " bytes).";
         return false;
     }
-    if (options.geophoneSelect < 1 || options.geophoneSelect > 4) {
-        *error = "Geophone " + std::to_string(options.geophoneSelect) +
+    if (calibration.geophone < 1 || calibration.geophone > 4) {
+        *error = "Geophone " + std::to_string(calibration.geophone) +
                  " is not a geophone of the test (1 to 4); choose one in the options.";
         return false;
     }
-    if (file.Channels().activeCount <= options.geophoneSelect) {
+    if (file.Channels().activeCount <= calibration.geophone) {
         *error = name + " has " + std::to_string(file.Channels().activeCount) +
-                 " active channels: no block for Geophone-" +
-                 std::to_string(options.geophoneSelect) + ".";
+                 " active channels: no block for Geophone-" + std::to_string(calibration.geophone) +
+                 ".";
         return false;
     }
-    float factor = GeophoneFactor(options);
+    const float factor = calibration.geophoneFactor;
     if (!(std::isfinite(factor) && factor != 0.0f)) {
-        *error = "The calibration factor of Geophone-" + std::to_string(options.geophoneSelect) +
+        *error = "The calibration factor of Geophone-" + std::to_string(calibration.geophone) +
                  " is not set; enter it in the options.";
         return false;
     }
@@ -61,7 +61,7 @@ LoadResult RawFileLoader::OpenNewFile(CVorlixDoc& doc, const std::string& path,
     LoadResult result;
     RawFile file;
     if (!file.Open(path, SegmentGroups(doc.options), &result.message) ||
-        !Validate(file, doc, &result.message))
+        !Validate(file, CalibrationOf(doc.options), &result.message))
         return result;
 
     doc.rawPath = path;
@@ -84,7 +84,6 @@ LoadResult RawFileLoader::OpenNewFile(CVorlixDoc& doc, const std::string& path,
     } else {
         doc.gpr.gprData.Clear();
     }
-    doc.options.reloadRequested = false;
     if (!options.readFirstSegment) {
         result.fileOpened = true;
         result.companionNote = notes;
@@ -95,26 +94,31 @@ LoadResult RawFileLoader::OpenNewFile(CVorlixDoc& doc, const std::string& path,
         doc.loadCycleCount = doc.geoCycleCount = 0;
         return result;
     }
-    LoadResult read = ReadAndAnalyse(doc, file, 0);
+    LoadResult read = ReadAndAnalyse(doc, file, 0, smoothing::SettingsOf(doc.options));
     read.companionNote = notes;
     return read;
 }
 
 LoadResult RawFileLoader::ReloadCurrentFile(CVorlixDoc& doc) {
+    return ReadSegment(doc, doc.options.currentSegment, smoothing::SettingsOf(doc.options));
+}
+
+LoadResult RawFileLoader::ReadSegment(CVorlixDoc& doc, int segment,
+                                      const smoothing::SmoothingSettings& smoothing) {
     LoadResult result;
-    doc.options.reloadRequested = false;
     if (doc.rawPath.empty()) {
         result.message = "No raw data file is open.";
         return result;
     }
     RawFile file;
     if (!file.Open(doc.rawPath, SegmentGroups(doc.options), &result.message) ||
-        !Validate(file, doc, &result.message))
+        !Validate(file, CalibrationOf(doc.options), &result.message))
         return result;
-    return ReadAndAnalyse(doc, file, doc.options.currentSegment);
+    return ReadAndAnalyse(doc, file, segment, smoothing);
 }
 
-LoadResult RawFileLoader::ReadAndAnalyse(CVorlixDoc& doc, const RawFile& file, int segment) {
+LoadResult RawFileLoader::ReadAndAnalyse(CVorlixDoc& doc, const RawFile& file, int segment,
+                                         const smoothing::SmoothingSettings& smoothing) {
     LoadResult result;
     result.fileOpened = true;
     segment = TakeTables(doc, file, segment, &result);
@@ -122,7 +126,8 @@ LoadResult RawFileLoader::ReadAndAnalyse(CVorlixDoc& doc, const RawFile& file, i
     const int groups = static_cast<int>(
         std::min<std::int64_t>(range.end - range.first, SegmentGroups(doc.options)));
 
-    if (!decoder_.Decode(doc, file, range.first, groups, &result.message)) {
+    if (!decoder_.Decode(doc, file, range.first, groups, CalibrationOf(doc.options),
+                         &result.message)) {
         // A file that shrank under us: nothing of it is shown.
         doc.pointCount = doc.groupCount = 0;
         doc.cycleCount = doc.resultCount = 0;
@@ -131,7 +136,8 @@ LoadResult RawFileLoader::ReadAndAnalyse(CVorlixDoc& doc, const RawFile& file, i
     result.segmentRead = true;
 
     std::string analysisError;
-    if (!RunAnalysisChain(doc, workspace_, &analysisError)) {
+    const AnalysisSettings settings{deflection::BandPassOf(doc.options), smoothing};
+    if (!RunAnalysisChain(doc, settings, workspace_, &analysisError)) {
         result.analysisFailed = true;
         result.message = analysisError;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/DeflectionAnalysis.h"
+#include "analysis/Smoothing.h"
 #include "document/SegmentDecoder.h"
 
 #include <cstdint>
@@ -43,10 +44,16 @@ public:
     // The loaded file again (another segment, or changed options): segment
     // options.currentSegment, companion files untouched.
     LoadResult ReloadCurrentFile(CVorlixDoc& doc);
+    // Segment `segment` of the loaded file, kept inside its table and recorded as the
+    // document's current segment, smoothed with `smoothing` and otherwise read and analysed
+    // with the options; companion files untouched.
+    LoadResult ReadSegment(CVorlixDoc& doc, int segment,
+                           const smoothing::SmoothingSettings& smoothing);
 
 private:
-    bool Validate(const RawFile& file, const CVorlixDoc& doc, std::string* error) const;
-    LoadResult ReadAndAnalyse(CVorlixDoc& doc, const RawFile& file, int segment);
+    bool Validate(const RawFile& file, const Calibration& calibration, std::string* error) const;
+    LoadResult ReadAndAnalyse(CVorlixDoc& doc, const RawFile& file, int segment,
+                              const smoothing::SmoothingSettings& smoothing);
 
     SegmentDecoder decoder_;
     deflection::FilterWorkspace workspace_;

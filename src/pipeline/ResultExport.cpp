@@ -20,33 +20,19 @@ namespace {
 
 using namespace resultexport;
 
-// Forces the export's smoothing for its lifetime and gives the document back its own
-// settings however the export ends.
-class ExportSettingsGuard {
+// Each read of the export records its segment as the document's current one; the segment
+// the user was looking at is the current one again however the export ends.
+class KeepShownSegment {
 public:
-    explicit ExportSettingsGuard(CVorlixDoc& doc)
-        : doc_(doc), smoothMethod_(doc.options.smoothMethod),
-          averageDistance_(doc.options.averageDistance),
-          currentSegment_(doc.options.currentSegment), batchExportRunning_(doc.batchExportRunning) {
-        doc.options.averageDistance = kExportAverageDistance;
-        doc.batchExportRunning = true;
-        doc.options.smoothMethod = kExportSmoothMethod;
-    }
-    ~ExportSettingsGuard() {
-        doc_.options.averageDistance = averageDistance_;
-        doc_.options.currentSegment = currentSegment_;
-        doc_.batchExportRunning = batchExportRunning_;
-        doc_.options.smoothMethod = smoothMethod_;
-    }
-    ExportSettingsGuard(const ExportSettingsGuard&) = delete;
-    ExportSettingsGuard& operator=(const ExportSettingsGuard&) = delete;
+    explicit KeepShownSegment(CKVTcontrol& options)
+        : options_(options), shown_(options.currentSegment) {}
+    ~KeepShownSegment() { options_.currentSegment = shown_; }
+    KeepShownSegment(const KeepShownSegment&) = delete;
+    KeepShownSegment& operator=(const KeepShownSegment&) = delete;
 
 private:
-    CVorlixDoc& doc_;
-    std::int32_t smoothMethod_;
-    float averageDistance_;
-    std::int32_t currentSegment_;
-    bool batchExportRunning_;
+    CKVTcontrol& options_;
+    std::int32_t shown_;
 };
 
 // One segment's share of both files, made by the worker that read the segment and written by
@@ -88,10 +74,9 @@ SegmentOutput ReadSegmentOutput(CVorlixDoc& doc, const SegmentReader& read, int 
                                 int total) {
     SegmentOutput out;
     const std::string where = Where(segment, total);
-    doc.options.currentSegment = segment;
     // Results left from the previous segment must never be written a second time.
     doc.resultCount = 0;
-    const LoadResult load = read(doc);
+    const LoadResult load = read(doc, segment, kExportSmoothing);
     if (!load.segmentRead) {
         out.failure = where + load.message;
     } else if (load.analysisFailed) {
@@ -263,7 +248,6 @@ private:
         to.channels = from.channels;
         to.loadFrequency = from.loadFrequency;
         to.sampleRate = from.sampleRate;
-        to.batchExportRunning = from.batchExportRunning;
     }
 
     SegmentOutput Failed(int segment, const std::string& why) const {
@@ -373,8 +357,9 @@ ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment
         return status;
     }
 
+    const int shown = doc.options.currentSegment;
     {
-        ExportSettingsGuard guard(doc);
+        const KeepShownSegment keep(doc.options);
         const int jobs = makeReader ? ExportJobs(options.jobs, doc.options.segmentCount) : 1;
         status.ok = ExportSegments(doc, readSegment, makeReader, jobs, txt, rdo, progress,
                                    cancelled, status);
@@ -389,7 +374,7 @@ ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment
     // Back to the segment the user was looking at, analysed with the user's own settings.
     if (options.reloadShownSegment) {
         status.finalReloadRun = true;
-        status.finalLoad = readSegment(doc);
+        status.finalLoad = readSegment(doc, shown, smoothing::SettingsOf(doc.options));
     }
     return status;
 }
@@ -404,11 +389,18 @@ ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment
 ExportStatus ExportResults(CVorlixDoc& doc, RawFileLoader& loader, const std::string& txtPath,
                            const std::string& rdoPath, const ExportOptions& options,
                            const ProgressCallback& progress, const CancelCheck& cancelled) {
+    using smoothing::SmoothingSettings;
     return ExportResultsWith(
-        doc, [&loader](CVorlixDoc& d) { return loader.ReloadCurrentFile(d); },
+        doc,
+        [&loader](CVorlixDoc& d, int segment, const SmoothingSettings& smoothing) {
+            return loader.ReadSegment(d, segment, smoothing);
+        },
         [] {
             auto own = std::make_shared<RawFileLoader>();
-            return SegmentReader([own](CVorlixDoc& d) { return own->ReloadCurrentFile(d); });
+            return SegmentReader(
+                [own](CVorlixDoc& d, int segment, const SmoothingSettings& smoothing) {
+                    return own->ReadSegment(d, segment, smoothing);
+                });
         },
         txtPath, rdoPath, options, progress, cancelled);
 }

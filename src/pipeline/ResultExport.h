@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/ResultFormat.h"
+#include "analysis/Smoothing.h"
 #include "document/Progress.h"
 #include "pipeline/RawFileLoader.h"
 
@@ -15,8 +16,9 @@ class CVorlixDoc;
 // segment order, to a text file and a binary file (formats in analysis/ResultFormat.h).
 namespace resultexport {
 
-inline constexpr int kExportSmoothMethod = 2; // average by distance
-inline constexpr float kExportAverageDistance = 1.0f;
+// Every segment is smoothed by 1-foot distance averages, whatever the user chose.
+inline constexpr smoothing::SmoothingSettings kExportSmoothing{
+    .method = smoothing::kDistanceAverage, .averageDistance = 1.0f};
 
 } // namespace resultexport
 
@@ -47,22 +49,23 @@ struct ExportOptions {
 // at most `segmentCount` and at least 1.
 int ExportJobs(int requested, int segmentCount);
 
-// Reads segment doc.options.currentSegment of the open file into the document and analyses it.
-using SegmentReader = std::function<LoadResult(CVorlixDoc&)>;
+// Reads a segment of the open file into the document, records it as the document's current
+// segment and analyses it with the smoothing given (the loader's ReadSegment).
+using SegmentReader =
+    std::function<LoadResult(CVorlixDoc&, int segment, const smoothing::SmoothingSettings&)>;
 // Makes the reader of one more worker, with a loader of its own. Called on the caller's thread
 // before the workers start; each reader it makes is then called only from its worker's thread,
 // always with that worker's document.
 using SegmentReaderFactory = std::function<SegmentReader()>;
 
 // Exports every segment of doc.rawPath to txtPath and rdoPath (by default the document's
-// txtPath and rdoPath). For the duration of the export the smoothing is the 1-foot distance
-// average and batchExportRunning is set; smoothMethod, averageDistance, currentSegment and
-// batchExportRunning are restored on every way out, then the segment loaded before is re-read
-// (unless options say not to). Both files are written under temporary names and renamed into
-// place only when every segment was read and analysed, so a failed or cancelled export
-// replaces nothing. Segments are analysed options.jobs at a time and written in segment order,
-// byte for byte as one after another. Progress counts segments written; progress and the
-// cancel check are called on the caller's thread only.
+// txtPath and rdoPath). The segments are smoothed with kExportSmoothing; the user's settings
+// are never changed. The document's current segment is the one it had again on every way out,
+// then that segment is re-read with the user's settings (unless options say not to). Both files are
+// written under temporary names and renamed into place only when every segment was read and
+// analysed, so a failed or cancelled export replaces nothing. Segments are analysed options.jobs at
+// a time and written in segment order, byte for byte as one after another. Progress counts segments
+// written; progress and the cancel check are called on the caller's thread only.
 ExportStatus ExportResults(CVorlixDoc& doc, RawFileLoader& loader,
                            const ProgressCallback& progress = {},
                            const CancelCheck& cancelled = {});
@@ -73,9 +76,9 @@ ExportStatus ExportResults(CVorlixDoc& doc, RawFileLoader& loader, const std::st
                            const std::string& rdoPath, const ExportOptions& options,
                            const ProgressCallback& progress = {},
                            const CancelCheck& cancelled = {});
-// The same with the segment reads supplied by the caller (the loader's ReloadCurrentFile
-// above): readSegment for the caller's document, makeReader for each further worker.
-// Without makeReader the segments are read one after another.
+// The same with the segment reads supplied by the caller (the loader's ReadSegment above):
+// readSegment for the caller's document, makeReader for each further worker. Without makeReader the
+// segments are read one after another.
 ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment,
                                const std::string& txtPath, const std::string& rdoPath,
                                const ProgressCallback& progress = {},

@@ -132,16 +132,20 @@ void CVorlixView::RunCommand(ViewCommand command) {
 }
 
 void CVorlixView::Options() {
-    doc_.options.reloadRequested = false;
-    QString saveError;
-    host_.EditOptions(doc_.options, &saveError);
-    if (!saveError.isEmpty())
-        host_.ShowStatus(saveError);
+    const OptionsChanges changes = host_.EditOptions(doc_.options);
+    // Only OK stores the settings; a failed write leaves the new settings in force for this run.
+    std::string error;
+    if (changes.accepted && !doc_.options.SaveSettings(&error))
+        host_.ShowStatus(error.empty()
+                             ? QStringLiteral("The settings file %1 could not be written.")
+                                   .arg(QString::fromLocal8Bit(doc_.options.settingsPath))
+                             : QString::fromLocal8Bit(error));
     if (doc_.pointCount < 100)
         return;
-    if (doc_.options.reloadRequested && !Reload())
+    // Another geophone is read from the file again; the smoothing is run anew in any case.
+    if (changes.geophoneChanged && !Reload())
         return;
-    smoothing::SmoothResults(doc_);
+    smoothing::SmoothResults(doc_, smoothing::SettingsOf(doc_.options));
     ShowResultView();
 }
 

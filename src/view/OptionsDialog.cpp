@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -39,6 +40,10 @@ QByteArray NumberBytes(const QString& text) {
     return bytes;
 }
 
+bool SameBits(float a, float b) {
+    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+}
+
 const char* const kChartRowLabels[4] = {
     QT_TRANSLATE_NOOP("OptionsDialog", "Dynamic Load chart"),
     QT_TRANSLATE_NOOP("OptionsDialog", "Static Load chart"),
@@ -48,7 +53,7 @@ const char* const kChartRowLabels[4] = {
 } // namespace
 
 OptionsDialog::OptionsDialog(CKVTcontrol& options, QWidget* parent)
-    : QDialog(parent), options_(options) {
+    : QDialog(parent), options_(options), before_(options) {
     messageHook_ = [](QWidget* owner, const QString& text) {
         QMessageBox::warning(owner, QGuiApplication::applicationDisplayName(), text);
     };
@@ -410,20 +415,24 @@ void OptionsDialog::OnGeophoneSelectionChanged() {
         return;
     const int chosen = CKVTcontrol::GeophoneNumberFromName(options_.geophoneName, 0);
     if (chosen != options_.geophoneSelect)
-        options_.reloadRequested = true;
+        geophoneChanged_ = true;
 }
 
 void OptionsDialog::accept() {
     if (!ExchangeIntoOptions())
         return;
     options_.geophoneSelect = CKVTcontrol::GeophoneNumberFromName(options_.geophoneName, 1);
-    std::string error;
-    if (options_.SaveSettings(&error))
-        saveError_.clear();
-    else if (!error.empty())
-        saveError_ = QString::fromLocal8Bit(error.data(), static_cast<qsizetype>(error.size()));
-    else
-        saveError_ = tr("The settings file %1 could not be written.")
-                         .arg(QString::fromLocal8Bit(options_.settingsPath.c_str()));
     QDialog::accept();
+}
+
+OptionsChanges OptionsDialog::changes() const {
+    const CKVTcontrol& a = before_;
+    const CKVTcontrol& b = options_;
+    const bool analysis =
+        !SameBits(a.bandpassHigh, b.bandpassHigh) || !SameBits(a.bandpassLow, b.bandpassLow) ||
+        !SameBits(a.centerFactor, b.centerFactor) || !SameBits(a.frontFactor, b.frontFactor) ||
+        !SameBits(a.rearFactor, b.rearFactor) || !SameBits(a.loadFactor, b.loadFactor) ||
+        a.smoothMethod != b.smoothMethod || a.movingAverageCount != b.movingAverageCount ||
+        a.averageCount != b.averageCount || !SameBits(a.averageDistance, b.averageDistance);
+    return {result() == QDialog::Accepted, analysis, geophoneChanged_};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/CKVTcontrol.h"
+#include "view/OptionsChanges.h"
 
 #include <QDialog>
 #include <QString>
@@ -16,9 +17,9 @@ class QComboBox;
 class QLineEdit;
 
 // The analysis options dialog ("ZELP analysis options"). It edits a CKVTcontrol in place: the
-// controls are filled from the record on construction; OK copies them back field by field,
-// stops at the first invalid one with a message, and otherwise stores the settings file.
-// Changing the geophone copies the controls too and asks for the raw file to be read again.
+// controls are filled from the record on construction; OK copies them back field by field and
+// stops at the first invalid one with a message. Changing the geophone copies the controls too.
+// What changed is the caller's to act on: storing the settings file, reading the file again.
 class OptionsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -31,9 +32,8 @@ public:
 
     OptionsDialog(CKVTcontrol& options, QWidget* parent = nullptr);
 
-    // The message of a failed settings-file write after OK (the dialog still closed with OK and
-    // the new settings are in force); empty when the file was written.
-    QString saveError() const { return saveError_; }
+    // What the dialog changed so far, compared with the record it was opened on.
+    OptionsChanges changes() const;
     void setMessageHook(MessageHook hook);
 
     // Edit texts of numbers. A float is shown in its shortest form that reads back as the same
@@ -61,7 +61,8 @@ private:
     bool Refuse(QLineEdit* edit, const QString& message);
 
     CKVTcontrol& options_;
-    QString saveError_;
+    const CKVTcontrol before_;
+    bool geophoneChanged_ = false;
     MessageHook messageHook_;
 
     QLineEdit* bandpassHigh_ = nullptr;

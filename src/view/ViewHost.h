@@ -1,5 +1,7 @@
 #pragma once
 
+#include "view/OptionsChanges.h"
+
 #include <QString>
 
 #include <memory>
@@ -26,9 +28,9 @@ public:
     virtual void ShowStatus(const QString& message) = 0;
     // A message box, for the errors that have one (an analysis error).
     virtual void ShowMessage(const QString& message) = 0;
-    // Runs the options dialog modally on `options`; *saveError is set when OK could not write
-    // the settings file.
-    virtual void EditOptions(CKVTcontrol& options, QString* saveError) = 0;
+    // Runs the options dialog modally on `options` and says what it changed; storing the
+    // settings file is left to the caller.
+    virtual OptionsChanges EditOptions(CKVTcontrol& options) = 0;
     virtual std::unique_ptr<ProgressSink> StartProgress(const QString& label) = 0;
     // A raw file was opened (for the recent-file list).
     virtual void FileOpened(const QString& path) = 0;

@@ -145,8 +145,6 @@ TEST(SosFilter, EveryPathAndEveryBlockSplitGiveTheBitsOfTheReference) {
 // and repairing on the double output.
 TEST(SegmentFilter, FiltersAndRepairsAsTheWholeDoubleOutputWould) {
     auto doc = std::make_unique<CVorlixDoc>("/nonexistent");
-    doc->options.bandpassLow = 25.0f;
-    doc->options.bandpassHigh = 35.0f;
     for (const int n : {3, deflection::kRepairReach, deflection::kRepairReach + 1, 5'000}) {
         doc->pointCount = n;
         const std::vector<double> geo = Signal(n, 11), load = Signal(n, 12);
@@ -155,7 +153,7 @@ TEST(SegmentFilter, FiltersAndRepairsAsTheWholeDoubleOutputWould) {
         std::fill_n(doc->geoFiltered.data(), n, 99.0f); // a sample left unwritten shows
         std::fill_n(doc->loadFiltered.data(), n, 99.0f);
         deflection::FilterWorkspace workspace;
-        deflection::FilterSignals(*doc, workspace);
+        deflection::FilterSignals(*doc, {25.0f, 35.0f}, workspace);
         const SosFilter f = Design(deflection::kBandPassOrder, 25, 35);
         const std::pair<const std::vector<double>*, const float*> signals[] = {
             {&geo, doc->geoFiltered.data()}, {&load, doc->loadFiltered.data()}};

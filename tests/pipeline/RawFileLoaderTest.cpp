@@ -96,7 +96,6 @@ TEST_F(RawFileLoaderTest, StepsThroughATwoSegmentFileThatShrinks) {
     EXPECT_EQ(o.segmentCount, 2);
     EXPECT_FALSE(StepToPreviousSegment(o));
     ASSERT_TRUE(StepToNextSegment(o));
-    o.reloadRequested = true;
     LoadResult r = loader.ReloadCurrentFile(*doc);
     EXPECT_EQ(r.title, "Raw data file has 325000 point and 1300 group. Current read segment is:2");
     EXPECT_EQ(doc->groupCount, 500);
@@ -104,7 +103,7 @@ TEST_F(RawFileLoaderTest, StepsThroughATwoSegmentFileThatShrinks) {
     EXPECT_EQ(doc->groupDistance[0], b.distance(500));
     EXPECT_EQ(doc->loadSignal[0], Calibrated(0, b.sample(0, 500, 0), false));
     EXPECT_EQ(doc->geoSignal[250 * 500 - 1], Calibrated(0.8f, b.sample(1, 999, 249)));
-    EXPECT_FALSE(StepToNextSegment(o) || o.reloadRequested);
+    EXPECT_FALSE(StepToNextSegment(o));
     EXPECT_EQ(o.currentSegment, 1);
     EXPECT_TRUE(StepToPreviousSegment(o) && StepToNextSegment(o));
     fs::resize_file(path, 8000 + 1100 * 700 + 50);
@@ -171,11 +170,12 @@ TEST_F(RawFileLoaderTest, UnusableFilesAreRefusedAndTheDocumentKeepsWhatItHad) {
     ASSERT_TRUE(RawFileBuilder::WriteBytes(bad, bytes) && file.Open(bad, 100, &error));
     SegmentDecoder decoder;
     for (auto [first, groups] : {std::pair{0, 11}, std::pair{11, 1}, std::pair{10, 1}}) {
-        EXPECT_FALSE(decoder.Decode(*doc, file, first, groups, &error)) << first;
+        EXPECT_FALSE(decoder.Decode(*doc, file, first, groups, CalibrationOf(doc->options), &error))
+            << first;
         EXPECT_EQ(error, "Cannot read " + quoted + ": the file ended early.");
     }
     for (int first : {0, 1}) {
-        EXPECT_TRUE(decoder.Decode(*doc, file, first, 1, &error));
+        EXPECT_TRUE(decoder.Decode(*doc, file, first, 1, CalibrationOf(doc->options), &error));
         EXPECT_EQ(doc->segmentStartDistance, first * RawFileBuilder{}.distance(0));
     }
 }
@@ -194,10 +194,9 @@ TEST_F(RawFileLoaderTest, CompanionFilesAndTheirNote) {
         "\" is not a GPR file: it starts with neither \"QXR-GPR\" nor \"PULSE07\".";
     for (bool readSegment : {true, false}) {
         SCOPED_TRACE(readSegment);
-        doc->options.reloadRequested = true;
         doc->options.showGprColormap = readSegment; // GPR scans only when shown
         const LoadResult r = loader.OpenNewFile(*doc, path, OpenOptions{readSegment});
-        EXPECT_TRUE(r.fileOpened && r.segmentRead == readSegment && !doc->options.reloadRequested);
+        EXPECT_TRUE(r.fileOpened && r.segmentRead == readSegment);
         EXPECT_EQ(r.companionNote, readSegment ? images + gpr : images);
         EXPECT_EQ(r.title, "Raw data file has 2500 point and 10 group. Current read segment is:1");
         EXPECT_EQ((std::vector<std::string>{doc->images.imgPath, doc->gpr.gprData.path,

@@ -24,7 +24,8 @@
 namespace {
 
 using namespace resultexport;
-using Fail = std::function<LoadResult(CVorlixDoc&)>;
+// The result of a read of a segment, in the export or not.
+using Fail = std::function<LoadResult(CVorlixDoc&, int segment, bool exporting)>;
 
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -84,30 +85,31 @@ protected:
     }
 
     // A read whose result `fail` may replace. The caller's (record) notes the segments read,
-    // the final re-read (with the user's own settings) as 10 + segment.
+    // the final re-read (with the user's own smoothing) as 10 + segment; 99 for any other.
     SegmentReader Reader(Fail fail, bool record = true) {
-        return [this, fail, record](CVorlixDoc& d) {
-            const int s = d.options.currentSegment;
-            const bool own = d.options.smoothMethod == 0 && d.options.averageDistance == 3.5f;
+        return [this, fail, record](CVorlixDoc& d, int s, const smoothing::SmoothingSettings& m) {
+            d.options.currentSegment = s; // as the loader records it
+            const bool exporting = m.method == 2 && m.averageDistance == 1.0f;
+            const bool own = m.method == 0 && m.averageDistance == 3.5f;
+            // The user's settings, in the caller's document and every worker's, stay as set.
+            const bool untouched = d.options.smoothMethod == 0 && d.options.averageDistance == 3.5f;
             if (record)
-                reads.push_back(d.batchExportRunning ? s : own ? 10 + s : 99);
-            const LoadResult r = fail ? fail(d) : LoadResult{};
+                reads.push_back(!untouched ? 99 : exporting ? s : own ? 10 + s : 99);
+            const LoadResult r = fail ? fail(d, s, exporting) : LoadResult{};
             for (int j = 0; r.message.empty() && j < counts[static_cast<std::size_t>(s)]; ++j) {
                 d.resultDistance[j] = 100.0f * s + j + d.loadFrequency + d.sampleRate / 1000.0f;
-                d.resultValue[j] = s + 0.25f * j + 10.0f * d.options.smoothMethod +
-                                   100.0f * d.options.averageDistance +
-                                   1000.0f * d.batchExportRunning + d.rawPath.size();
+                d.resultValue[j] = s + 0.25f * j + 10.0f * m.method + 100.0f * m.averageDistance +
+                                   1000.0f * untouched + d.rawPath.size();
                 d.resultCount = j + 1;
             }
             return r.message.empty() ? Loaded(true, false, "") : r;
         };
     }
 
-    void ExpectSettingsRestored() {
+    void ExpectSettingsKept() {
         const CKVTcontrol& o = doc->options;
-        EXPECT_EQ(std::tuple(o.smoothMethod, o.averageDistance, o.currentSegment,
-                             doc->batchExportRunning),
-                  std::tuple(0, 3.5f, 1, false));
+        EXPECT_EQ(std::tuple(o.smoothMethod, o.averageDistance, o.currentSegment),
+                  std::tuple(0, 3.5f, 1));
     }
 
     TempDir dir;
@@ -119,8 +121,8 @@ protected:
 // Segments are written in order whoever reads them: the caller alone, or workers each with a
 // document of its own (and the caller's settings), the first segment coming last.
 TEST_F(ResultExportTest, WritesEverySegmentInOrderThenRereadsTheSegmentShown) {
-    const Fail firstLate = [](CVorlixDoc& d) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(d.options.currentSegment == 0) * 5);
+    const Fail firstLate = [](CVorlixDoc&, int segment, bool) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(segment == 0) * 5);
         return LoadResult{};
     };
     for (int jobs : {1, 2, 4, 9}) {
@@ -136,7 +138,7 @@ TEST_F(ResultExportTest, WritesEverySegmentInOrderThenRereadsTheSegmentShown) {
         ASSERT_TRUE(status.ok) << status.message;
         EXPECT_EQ(std::tuple(status.segmentCount, status.resultCount, status.jobs),
                   std::tuple(4, 3, std::min(jobs, 4)));
-        // Smoothing 2 with 1 ft, the batch export flag, "raw.KVT": values 1127 + s + 0.25 j.
+        // Smoothing 2 with 1 ft, the user's untouched, "raw.KVT": values 1127 + s + 0.25 j.
         EXPECT_EQ(ReadText(dir.File("out.TXT")), "     127.00  1128.0000\r\n"
                                                  "     128.00  1128.2500\r\n"
                                                  "     327.00  1130.0000\r\n");
@@ -145,7 +147,7 @@ TEST_F(ResultExportTest, WritesEverySegmentInOrderThenRereadsTheSegmentShown) {
         EXPECT_TRUE(jobs > 1 ? std::is_sorted(reads.begin(), reads.end()) && reads[0] >= 0
                              : reads == std::vector<int>({0, 1, 2, 3, 11}));
         EXPECT_TRUE(reads.back() == 11 && status.finalReloadRun && status.finalLoad.segmentRead);
-        ExpectSettingsRestored();
+        ExpectSettingsKept();
         EXPECT_EQ(progress, "0/4 1/4 2/4 3/4 4/4 ");
     }
     // No results at all: both files empty, without the binary header.
@@ -162,33 +164,34 @@ TEST_F(ResultExportTest, FailedExportSaysWhyAndReplacesNothing) {
     // `result` for the read of `segment` in the export; a count changes the segment table, as
     // a file changed on disk does (the loader then reads another segment).
     auto at = [](int segment, LoadResult result, int count = 0, int current = 0) {
-        return Fail([=](CVorlixDoc& d) {
-            if (!d.batchExportRunning || d.options.currentSegment != segment)
+        return Fail([=](CVorlixDoc& d, int s, bool exporting) {
+            if (!exporting || s != segment)
                 return LoadResult{};
             d.options.segmentCount = count ? count : d.options.segmentCount;
             d.options.currentSegment = count ? current : segment;
             return result;
         });
     };
-    const Fail lateAndEarly = [&](CVorlixDoc& d) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(d.options.currentSegment == 1) * 20);
-        const LoadResult r = at(1, Loaded(true, true, "Math Exception: Invalid band."))(d);
-        return r.message.empty() ? at(2, Loaded(false, false, "disk gone"))(d) : r;
+    const Fail lateAndEarly = [&](CVorlixDoc& d, int s, bool exporting) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(s == 1) * 20);
+        const LoadResult r =
+            at(1, Loaded(true, true, "Math Exception: Invalid band."))(d, s, exporting);
+        return r.message.empty() ? at(2, Loaded(false, false, "disk gone"))(d, s, exporting) : r;
     };
     // A worker's exception stops the export at its segment; the caller waits for it.
     std::atomic<int> thrownAt = -1;
-    const Fail throwing = [&](CVorlixDoc& d) -> LoadResult {
-        thrownAt = d.options.currentSegment;
+    const Fail throwing = [&](CVorlixDoc&, int s, bool) -> LoadResult {
+        thrownAt = s;
         throw std::runtime_error("bad block");
     };
-    const Fail waitForWorker = [&](CVorlixDoc&) {
+    const Fail waitForWorker = [&](CVorlixDoc&, int, bool) {
         for (int i = 0; i < 1000 && thrownAt < 0; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return LoadResult{};
     };
     const std::string d = dir.Path() + "/", T = "out.TXT", R = "out.RDO";
     // A folder appearing under the text's name during the export: its rename fails.
-    const Fail mkdir = [&](CVorlixDoc&) {
+    const Fail mkdir = [&](CVorlixDoc&, int, bool) {
         std::filesystem::create_directory(d + "late");
         return LoadResult{};
     };
@@ -269,7 +272,7 @@ TEST_F(ResultExportTest, FailedExportSaysWhyAndReplacesNothing) {
         EXPECT_EQ(status.finalReloadRun, !seen.empty());
         EXPECT_EQ(ReadText(d + "out.TXT") + ReadText(d + "out.RDO"), "old textold binary");
         EXPECT_FALSE(dir.HasTemporaryFiles());
-        ExpectSettingsRestored();
+        ExpectSettingsKept();
     }
 }
 
@@ -285,6 +288,8 @@ TEST(ResultExportEndToEnd, ExportedResultsFollowTheTrueRatioInSegmentOrder) {
     ASSERT_TRUE(files.ok) << files.error;
     auto doc = std::make_unique<CVorlixDoc>(dir.Path());
     doc->options.segmentGroups = 1500;
+    doc->options.smoothMethod = smoothing::kBlockAverage; // the user's, not the export's
+    doc->options.averageDistance = 2.5f;
     RawFileLoader loader;
     ASSERT_TRUE(loader.OpenNewFile(*doc, files.kvt).segmentRead);
     const ExportStatus status = ExportResults(*doc, loader);
@@ -310,6 +315,14 @@ TEST(ResultExportEndToEnd, ExportedResultsFollowTheTrueRatioInSegmentOrder) {
     }
     EXPECT_TRUE(bestOffset > 4.5 && bestOffset < 8.0 && bestError < 0.03)
         << bestError << " at " << bestOffset << " ft";
+    // The segment shown is back, smoothed as the user chose, whose settings were never touched.
+    const std::vector<float> shown(&doc->resultValue[0], &doc->resultValue[0] + doc->resultCount);
+    ASSERT_TRUE(loader.ReloadCurrentFile(*doc).segmentRead);
+    EXPECT_EQ(shown,
+              std::vector<float>(&doc->resultValue[0], &doc->resultValue[0] + doc->resultCount));
+    EXPECT_EQ(std::tuple(doc->options.currentSegment, doc->options.smoothMethod,
+                         doc->options.averageDistance),
+              std::tuple(0, smoothing::kBlockAverage, 2.5f));
     // A band the library cannot design stops the export in its first segment.
     doc->options.bandpassLow = 40.0f;
     doc->options.bandpassHigh = 20.0f;

@@ -1,6 +1,7 @@
 #include "view/OptionsDialog.h"
 #include "document/CKVTcontrol.h"
 #include "support/TempDir.h"
+#include "view/ViewHarness.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -11,11 +12,11 @@
 
 #include <bit>
 #include <cfloat>
-#include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <memory>
-#include <sys/resource.h>
 
 namespace {
 
@@ -58,8 +59,12 @@ struct Fixture {
             Find(edit.section('=', 0, 0))->setText(edit.section('=', 1));
     }
     void Press(const char* button) { Find<QPushButton>(button)->click(); }
-    bool FileWritten() const { return std::filesystem::exists(options.settingsPath); }
 };
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 // The offscreen platform warns about every shown dialog; the warning says nothing here.
 QtMessageHandler previousHandler = nullptr;
@@ -103,12 +108,11 @@ private slots:
         QCOMPARE(f.messages, QStringList());
         QCOMPARE(f.options.geophoneSelect, 1);
         QCOMPARE(f.options.showGprColormap, 0);
-        QCOMPARE(dialog.saveError(), QString());
-        QCOMPARE(std::filesystem::file_size(f.options.settingsPath), std::uintmax_t(1240));
+        QVERIFY(dialog.changes().accepted && !dialog.changes().analysisChanged);
     }
 
     // OK copies the fields in a fixed order and stops at the first invalid one: one message,
-    // the focus and selection on it, the dialog open and no file written.
+    // the focus and selection on it, the dialog open and not accepted.
     void validation_data() {
         QTest::addColumn<QStringList>("edits"); // "name=text"
         QTest::addColumn<QString>("message");   // empty: accepted
@@ -146,7 +150,7 @@ private slots:
         f.Press("okButton");
         QCOMPARE(f.messages, message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(dialog.isVisible(), !message.isEmpty());
-        QCOMPARE(f.FileWritten(), message.isEmpty());
+        QCOMPARE(dialog.changes().accepted, message.isEmpty());
         if (message.isEmpty()) {
             QCOMPARE(Shown(f.options, edits[0].section('=', 0, 0)), result);
         } else {
@@ -155,11 +159,11 @@ private slots:
         }
     }
 
-    // Every control lands in its own field and the file reads back the same; texts are cut to
-    // their fields.
-    void okWritesTheSettingsFileThatReadsBack() {
+    // Every control lands in its own field and the file stored then reads back the same; texts
+    // are cut to their fields.
+    void okCopiesEveryControlAndTheFileReadsBack() {
         Fixture f;
-        f.Open();
+        OptionsDialog& dialog = f.Open();
         QStringList stored{"bandpassHigh=45.25", "bandpassLow=5.5",    "centerFactor=2.5",
                            "frontFactor=3.5",    "rearFactor=4.5",     "loadFactor=1.5",
                            "lowpassCutoff=7.5",  "videoOffset=-12.75", "movingAverageCount=15"};
@@ -177,7 +181,9 @@ private slots:
         QCOMPARE(f.options.smoothMethod, 2);
         QCOMPARE(f.options.averageDistance, 2.0f);
         QCOMPARE(f.options.averageCount, 40);
+        QVERIFY(dialog.changes().accepted && dialog.changes().analysisChanged);
 
+        QVERIFY(f.options.SaveSettings());
         CKVTcontrol r;
         r.settingsPath = f.options.settingsPath;
         QVERIFY(r.LoadSettings());
@@ -199,17 +205,18 @@ private slots:
             {&f.options.loadFactor, std::numeric_limits<float>::denorm_min()}};
         for (auto [field, value] : fields)
             *field = value;
-        f.Open();
+        OptionsDialog& dialog = f.Open();
         f.Press("okButton");
         QCOMPARE(f.messages, QStringList());
+        QVERIFY(!dialog.changes().analysisChanged);
         for (auto [field, value] : fields)
             QCOMPARE(std::bit_cast<std::uint32_t>(*field), std::bit_cast<std::uint32_t>(value));
     }
 
     // A stored number 1 to 4 picks its geophone whatever the stored text; another keeps the text
     // and the first item beginning with it is selected, if any (none gives 1 on OK). Only OK
-    // changes geophoneSelect; another choice asks for a reload even on Cancel, and the fields
-    // it copied stay copied. An invalid field stops the choice with its message.
+    // changes geophoneSelect; another choice counts as a geophone change even on Cancel, and
+    // the fields it copied stay copied. An invalid field stops the choice with its message.
     void geophone_data() {
         QTest::addColumn<int>("storedSelect");
         QTest::addColumn<QString>("storedName");
@@ -251,7 +258,6 @@ private slots:
         f.options.geophoneName = storedName.toStdString();
         QVERIFY(f.options.SaveSettings());
         OptionsDialog& dialog = f.Open();
-        std::filesystem::remove(f.options.settingsPath);
         QCOMPARE(f.Find<QComboBox>("geophoneName")->currentText(), shown);
         f.Set(edits);
         for (int choice : choices)
@@ -261,40 +267,79 @@ private slots:
         QCOMPARE(f.messages, stopped ? QStringList{kNumber} : QStringList());
         f.Press(ok ? "okButton" : "cancelButton");
         QCOMPARE(dialog.result(), int(ok ? QDialog::Accepted : QDialog::Rejected));
-        QCOMPARE(f.options.reloadRequested, reload);
+        const OptionsChanges changes = dialog.changes();
+        QCOMPARE(changes.geophoneChanged, reload);
         QCOMPARE(f.options.geophoneSelect, selectAfter);
-        QCOMPARE(f.FileWritten(), ok);
+        QCOMPARE(changes.accepted, ok);
+        QCOMPARE(changes.analysisChanged, !edits.isEmpty()); // loadFactor, copied first
         for (const QString& edit : edits) {
             const bool copied = !stopped || edit.startsWith("loadFactor");
             QCOMPARE(Shown(f.options, edit.section('=', 0, 0)) == edit.section('=', 1), copied);
         }
     }
 
-    // The dialog still closes with OK and the new settings are in force for this run, but the
-    // file on disk stays as it was and no temporary file is left.
-    void failedSaveKeepsTheOldFile() {
-        Fixture f;
-        f.options.loadFactor = 1.25f;
-        QVERIFY(f.options.SaveSettings());
-        OptionsDialog& dialog = f.Open();
-        QCOMPARE(f.options.loadFactor, 1.25f);
-        f.Find("loadFactor")->setText("42");
-        // A file-size limit makes the write fail, even for root.
-        rlimit previousLimit{};
-        getrlimit(RLIMIT_FSIZE, &previousLimit);
-        rlimit limit = previousLimit;
-        limit.rlim_cur = 100;
-        const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &limit);
-        f.Press("okButton");
-        setrlimit(RLIMIT_FSIZE, &previousLimit);
-        std::signal(SIGXFSZ, previousSignal);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QVERIFY(!dialog.saveError().isEmpty());
-        QCOMPARE(f.options.loadFactor, 42.0f);
-        QVERIFY(!f.dir.HasTemporaryFiles());
-        f.options.LoadSettings();
-        QCOMPARE(f.options.loadFactor, 1.25f);
+    // The options command as the user meets it, on a generated test: OK stores the settings
+    // file, and a failed write says why while the new settings stay in force; the raw file is
+    // read again (here it was cut since it was opened: the title shows the new group count)
+    // only when another geophone was chosen, even if then cancelled; the results are smoothed
+    // anew with the settings in force.
+    void optionsCommand_data() {
+        QTest::addColumn<QStringList>("edits"); // "name=text"
+        QTest::addColumn<int>("geophone");      // the item chosen; -1: none
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<bool>("writable"); // the settings file can be written
+        QTest::addColumn<bool>("reread");
+        QTest::addColumn<bool>("resmoothed");
+        auto row = [](const char* name, const QStringList& edits, int geophone, bool ok,
+                      bool writable, bool reread, bool resmoothed) {
+            QTest::newRow(name) << edits << geophone << ok << writable << reread << resmoothed;
+        };
+        const QStringList smoothing{"movingAverageCount=5"};
+        row("OK, another geophone", {}, 1, true, true, true, false);
+        row("OK, another smoothing", smoothing, -1, true, true, false, true);
+        row("OK, settings file not writable", smoothing, -1, true, false, false, true);
+        row("Cancel after another geophone", {}, 2, false, true, true, false);
+        row("Cancel", smoothing, -1, false, true, false, false);
+    }
+    void optionsCommand() {
+        QFETCH(QStringList, edits);
+        QFETCH(int, geophone);
+        QFETCH(bool, ok);
+        QFETCH(bool, writable);
+        QFETCH(bool, reread);
+        QFETCH(bool, resmoothed);
+        TempDir dir;
+        synth::Options options = SmallSynthOptions();
+        options.pictures = 0;
+        options.gpr = synth::Options::Gpr::None;
+        const SynthFiles files = GenerateSynthFiles(dir, options);
+        QVERIFY2(files.ok, files.error.c_str());
+        ViewUnderTest t(dir.Path());
+        QVERIFY(t.view.OpenFile(QString::fromStdString(files.kvt)));
+        const std::string stored = ReadBytes(files.settings);
+        if (!writable)
+            t.doc.options.settingsPath = dir.File("gone/Vorlixcontrol.dat");
+        const auto groupSize = (std::filesystem::file_size(files.kvt) - 8000) / options.groups;
+        std::filesystem::resize_file(files.kvt, 8000 + 300 * groupSize);
+        const QString title = t.host.title;
+        const int results = t.doc.resultCount;
+        t.host.statuses.clear();
+        t.host.useOptions = [&](OptionsDialog& dialog) {
+            for (const QString& edit : edits)
+                dialog.findChild<QLineEdit*>(edit.section('=', 0, 0))
+                    ->setText(edit.section('=', 1));
+            if (geophone >= 0)
+                dialog.findChild<QComboBox*>("geophoneName")->setCurrentIndex(geophone);
+            dialog.findChild<QPushButton*>(ok ? "okButton" : "cancelButton")->click();
+        };
+        t.view.RunCommand(ViewCommand::Options);
+        QCOMPARE(ReadBytes(files.settings) != stored, ok && writable);
+        QCOMPARE(t.host.statuses.join("").contains("gone"), !writable);
+        QCOMPARE(t.host.title.contains(" 300 group"), reread);
+        QVERIFY(reread || t.host.title == title);
+        if (!reread)
+            QCOMPARE(t.doc.resultCount != results, resmoothed);
+        QCOMPARE(t.view.CurrentScreen(), CVorlixView::Screen::Result);
     }
 };
 

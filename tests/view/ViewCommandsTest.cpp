@@ -156,19 +156,6 @@ private slots:
         QCOMPARE(t.doc.options.currentSegment, 0);
         QCOMPARE(t.view.CurrentScreen(), CVorlixView::Screen::Result);
     }
-
-    void optionsReloadOnlyWhenTheGeophoneChanged() {
-        ViewUnderTest t(dir_.Path());
-        QVERIFY(t.view.OpenFile(QString::fromStdString(twoSegments_.kvt)));
-        const float firstGeo = t.doc.geoSignal[1000];
-        t.host.editOptions = [](CKVTcontrol& o) { o.geophoneSelect = 2; };
-        t.view.RunCommand(ViewCommand::Options); // no reload asked for: the data stay
-        QCOMPARE(t.doc.geoSignal[1000], firstGeo);
-        t.host.editOptions = [](CKVTcontrol& o) { o.reloadRequested = true; };
-        t.view.RunCommand(ViewCommand::Options);
-        QVERIFY(t.doc.geoSignal[1000] != firstGeo);
-        QCOMPARE(t.view.CurrentScreen(), CVorlixView::Screen::Result);
-    }
 };
 
 QTEST_MAIN(ViewCommandsTest)

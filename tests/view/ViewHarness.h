@@ -3,6 +3,7 @@
 #include "document/CVorlixDoc.h"
 #include "support/SynthFixture.h"
 #include "view/CVorlixView.h"
+#include "view/OptionsDialog.h"
 #include "view/ViewHost.h"
 
 #include <QStringList>
@@ -21,7 +22,9 @@ public:
     QStringList opened;
     int optionsDialogs = 0;
     int exitRequests = 0;
-    std::function<void(CKVTcontrol&)> editOptions;
+    // What the user does in the real options dialog (fills it, presses OK or Cancel); unset,
+    // the dialog is closed unchanged.
+    std::function<void(OptionsDialog&)> useOptions;
 
     QString ChooseRawFile(const QString&) override {
         return filesToChoose.isEmpty() ? QString() : filesToChoose.takeFirst();
@@ -30,10 +33,12 @@ public:
     void SetWindowTitle(const QString& t) override { title = t; }
     void ShowStatus(const QString& message) override { statuses << message; }
     void ShowMessage(const QString& message) override { messages << message; }
-    void EditOptions(CKVTcontrol& options, QString*) override {
+    OptionsChanges EditOptions(CKVTcontrol& options) override {
         ++optionsDialogs;
-        if (editOptions)
-            editOptions(options);
+        OptionsDialog dialog(options);
+        if (useOptions)
+            useOptions(dialog);
+        return dialog.changes();
     }
     std::unique_ptr<ProgressSink> StartProgress(const QString&) override {
         struct Sink : ProgressSink {
