@@ -9,10 +9,6 @@ namespace {
 constexpr int kMinimumPoints = 100;
 enum Readout { kDmi, kLat, kLot, kValue };
 
-bool IsDataView(int kind) {
-    return kind == 1 || kind == 3 || kind == 8 || kind == 9;
-}
-
 } // namespace
 
 bool DataViewMouse::Active() const {
@@ -23,16 +19,16 @@ void DataViewMouse::LeftDown(Canvas& dc, int x, int y) {
     if (!Active())
         return;
     const Cfram& layout = objects_.layout;
-    const int kind = layout.layoutKind;
+    const LayoutKind kind = layout.layoutKind;
     auto& cursors = objects_.cursorLines;
     auto moveCursor = [&dc, x](Cmoveline& line) {
         line.newPosition = x - line.lineRect.left;
         line.Draw(dc);
     };
 
-    if (layout.detail1Rect.Contains(x, y) && kind != 8)
+    if (layout.detail1Rect.Contains(x, y) && kind != LayoutKind::DataView2)
         moveCursor(cursors[1]);
-    if ((kind == 8 || kind == 9) && link_.GprShown()) {
+    if (link_.GprShown()) {
         Ccolormap& map = objects_.colourMap;
         if (map.colourBar.hitRect.Contains(x, y))
             map.colourBar.HitHandle(x, y);
@@ -45,7 +41,7 @@ void DataViewMouse::LeftDown(Canvas& dc, int x, int y) {
             }
         }
     }
-    if (layout.detail2Rect.Contains(x, y) && kind != 8)
+    if (layout.detail2Rect.Contains(x, y) && kind != LayoutKind::DataView2)
         moveCursor(cursors[2]);
 
     if (layout.resultRect.Contains(x, y))
@@ -54,9 +50,9 @@ void DataViewMouse::LeftDown(Canvas& dc, int x, int y) {
         objects_.picture.OnPictureClick(dc, x, y);
 
     Csmalldetailchart& wide = objects_.smallDetailCharts[0];
-    if (kind == 9 && wide.plotRect.Contains(x, y)) {
+    if (kind == LayoutKind::DataView1 && wide.plotRect.Contains(x, y)) {
         Csmalldetailchart& narrow = objects_.smallDetailCharts[1];
-        narrow.centreDistance = wide.NearestCycleValue(doc_, x, 1);
+        narrow.centreDistance = wide.NearestCycleValue(doc_, x, ReadBack::Distance);
         objects_.ForgetCursorsIn(narrow.plotRect);
         narrow.Locate(doc_);
         narrow.ComputeRange(doc_);
@@ -65,10 +61,8 @@ void DataViewMouse::LeftDown(Canvas& dc, int x, int y) {
 }
 
 void DataViewMouse::Move(Canvas& dc, int x, int y, bool shift) {
-    const int kind = objects_.layout.layoutKind;
     Ccolorbar& bar = objects_.colourMap.colourBar;
-    if ((kind == 8 || (kind == 9 && link_.GprShown())) &&
-        (bar.dragState == 1 || bar.dragState == 2))
+    if (DragsColourBar() && (bar.dragState == 1 || bar.dragState == 2))
         bar.DragFeedback(dc, bar.dragState, y);
     if (!Active())
         return;
@@ -94,34 +88,41 @@ void DataViewMouse::Move(Canvas& dc, int x, int y, bool shift) {
     }
 
     auto detail = [&](const CdetailChart& chart) {
-        const float distance = chart.ValueAt(doc_, 1, x, y);
-        const float value = shift ? chart.PointValueAt(doc_, 2, x) : chart.ValueAt(doc_, 2, x, y);
+        const float distance = chart.ValueAt(doc_, ReadBack::Distance, x, y);
+        const float value = shift ? chart.PointValueAt(doc_, ReadBack::Value, x)
+                                  : chart.ValueAt(doc_, ReadBack::Value, x, y);
         ShowReadouts(dc, distance, value, true);
     };
     auto zoom = [&](const Csmalldetailchart& chart) {
         if (shift)
-            ShowReadouts(dc, chart.NearestCycleValue(doc_, x, 1),
-                         chart.NearestCycleValue(doc_, x, 2), true);
+            ShowReadouts(dc, chart.NearestCycleValue(doc_, x, ReadBack::Distance),
+                         chart.NearestCycleValue(doc_, x, ReadBack::Value), true);
         else
-            ShowReadouts(dc, chart.ValueAt(1, x, y), chart.ValueAt(2, x, y), true);
+            ShowReadouts(dc, chart.ValueAt(ReadBack::Distance, x, y),
+                         chart.ValueAt(ReadBack::Value, x, y), true);
     };
+    const LayoutKind kind = layout.layoutKind;
     const bool inDetail1 = layout.detail1Rect.Contains(x, y);
     const bool inDetail2 = layout.detail2Rect.Contains(x, y);
-    if ((kind == 1 || kind == 3) && inDetail1)
+    if ((kind == LayoutKind::DataView3 || kind == LayoutKind::DataView4) && inDetail1)
         detail(objects_.detailCharts[0]);
-    else if (kind == 1 && inDetail2)
+    else if (kind == LayoutKind::DataView3 && inDetail2)
         zoom(objects_.smallDetailCharts[1]);
-    else if (kind == 3 && inDetail2)
+    else if (kind == LayoutKind::DataView4 && inDetail2)
         detail(objects_.detailCharts[1]);
-    else if (kind == 9 && inDetail1)
+    else if (kind == LayoutKind::DataView1 && inDetail1)
         zoom(objects_.smallDetailCharts[1]);
-    else if (kind == 9 && inDetail2)
+    else if (kind == LayoutKind::DataView1 && inDetail2)
         zoom(objects_.smallDetailCharts[0]);
 }
 
+// Data view 2 keeps its colour bar's drag even with the GPR display off.
+bool DataViewMouse::DragsColourBar() const {
+    return objects_.layout.layoutKind == LayoutKind::DataView2 || link_.GprShown();
+}
+
 void DataViewMouse::LeftUp(Canvas& dc, int x, int y) {
-    const int kind = objects_.layout.layoutKind;
-    if (!(kind == 8 || (kind == 9 && link_.GprShown())))
+    if (!DragsColourBar())
         return;
     Ccolormap& map = objects_.colourMap;
     Ccolorbar& bar = map.colourBar;

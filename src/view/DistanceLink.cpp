@@ -20,8 +20,7 @@ int WholeFeet(float distance) {
 } // namespace
 
 bool DistanceLink::GprShown() const {
-    const int kind = objects_.layout.layoutKind;
-    return doc_.options.showGprColormap != 0 && (kind == 8 || kind == 9);
+    return doc_.options.showGprColormap != 0 && ShowsGpr(objects_.layout.layoutKind);
 }
 
 float DistanceLink::ResultDistanceAt(int x, int y) const {
@@ -46,7 +45,7 @@ void DistanceLink::Pick(Canvas& dc, float distance, int x) {
     cursor1.newPosition = x - objects_.resultChart.plotRect.left;
     cursor1.Draw(dc);
     if (GprShown())
-        FollowGpr(dc, WholeFeet(distance), 10);
+        FollowGpr(dc, WholeFeet(distance), GprFollow::Centre);
     RecentreCharts(dc, distance);
     CviewPicture& picture = objects_.picture;
     picture.GoToDistance(WholeFeet(distance), dc);
@@ -72,15 +71,15 @@ void DistanceLink::RecentreCharts(Canvas& dc, float distance) {
         chart.DrawChart(dc, doc_);
     };
     switch (objects_.layout.layoutKind) {
-    case 3:
+    case LayoutKind::DataView4:
         detail(objects_.detailCharts[0]);
         detail(objects_.detailCharts[1]);
         break;
-    case 1:
+    case LayoutKind::DataView3:
         detail(objects_.detailCharts[0]);
         zoom(objects_.smallDetailCharts[1]);
         break;
-    case 9:
+    case LayoutKind::DataView1:
         zoom(objects_.smallDetailCharts[1]);
         zoom(objects_.smallDetailCharts[0]);
         break;
@@ -92,7 +91,7 @@ void DistanceLink::RecentreCharts(Canvas& dc, float distance) {
 void DistanceLink::PictureShown(Canvas& dc, int distance, bool forwards) {
     MoveResultCursor(dc, static_cast<float>(distance));
     if (objects_.picture.IsPlaying() && GprShown())
-        FollowGpr(dc, distance, forwards ? 10 : 11);
+        FollowGpr(dc, distance, forwards ? GprFollow::Centre : GprFollow::Start);
 }
 
 void DistanceLink::MoveResultCursor(Canvas& dc, float distance) {
@@ -102,7 +101,7 @@ void DistanceLink::MoveResultCursor(Canvas& dc, float distance) {
     cursor1.Draw(dc);
 }
 
-void DistanceLink::FollowGpr(Canvas& dc, int distance, int mode) {
+void DistanceLink::FollowGpr(Canvas& dc, int distance, GprFollow mode) {
     Ccolormap& map = objects_.colourMap;
     Cgprdata& data = doc_.gpr.gprData;
     if (distance < map.firstDistance + kGprEdgeFeet || distance > map.lastDistance - kGprEdgeFeet) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "charts/Ccolormap.h"
+
 class Canvas;
 class CVorlixDoc;
 struct DisplayObjects;
@@ -17,13 +19,13 @@ public:
     // The same for a distance in feet, at the result chart's column of that distance.
     void PickDistance(Canvas& dc, float distance);
     // A picture shown by the viewer's buttons or play: cursor 1 follows, and while playing
-    // the GPR window too (mode 10 forwards, centred; 11 backwards, starting at it).
+    // the GPR window too (forwards centred on the distance, backwards starting at it).
     void PictureShown(Canvas& dc, int distance, bool forwards);
     // Cursor 1 to the column of a distance on the result chart.
     void MoveResultCursor(Canvas& dc, float distance);
     // The GPR cursor to the column of a distance (whole feet), re-centring the GPR window
     // first when the distance lies near or beyond its edges.
-    void FollowGpr(Canvas& dc, int distance, int mode);
+    void FollowGpr(Canvas& dc, int distance, GprFollow mode);
 
     bool GprShown() const;
     float ResultDistanceAt(int x, int y) const; // -100 beside the result chart's plot
