@@ -38,6 +38,7 @@ struct ScreenFixture {
             throw std::runtime_error("cannot open the benchmark file: " + r.message);
         canvas.Resize(kWidth, kHeight);
         objects = std::make_unique<DisplayObjects>(*doc);
+        objects->TakeSignalRanges(*doc);
         screens::ResetAfterOpen(*objects);
     }
     static ScreenFixture& Get() {

@@ -218,7 +218,7 @@ float CdetailChart::ValueAt(const CVorlixDoc& doc, ReadBack what, int x, int y) 
     case ReadBack::Value:
         if (axis.pixelsPerUnit == 0.0f || !std::isfinite(axis.pixelsPerUnit))
             return 0.0f;
-        return static_cast<float>(plotRect.bottom - y) / axis.pixelsPerUnit + axis.axisLow;
+        return axis.ValueAt(y, plotRect.bottom, Caxis::Growth::Up);
     }
     return 0.0f;
 }

@@ -26,13 +26,11 @@ bool Csmalldetailchart::WindowValid(const CVorlixDoc& doc) const {
 }
 
 int Csmalldetailchart::Column(float distance) const {
-    return SaturatedPixel((static_cast<double>(distance) - xAxis.axisLow) * xAxis.pixelsPerUnit +
-                          plotRect.left);
+    return xAxis.PixelOf(distance, plotRect.left, Caxis::Growth::Right);
 }
 
 int Csmalldetailchart::Row(float ratio) const {
-    return SaturatedPixel(plotRect.bottom -
-                          (static_cast<double>(ratio) - yAxis.axisLow) * yAxis.pixelsPerUnit);
+    return yAxis.PixelOf(ratio, plotRect.bottom, Caxis::Growth::Up);
 }
 
 int Csmalldetailchart::Locate(const CVorlixDoc& doc) {
@@ -206,7 +204,6 @@ float Csmalldetailchart::ValueAt(ReadBack what, int x, int y) const {
     if ((!distance && what != ReadBack::Value) || axis.pixelsPerUnit == 0.0f ||
         !std::isfinite(axis.pixelsPerUnit))
         return 0.0f; // never drawn: no scale to divide by
-    const double pixels = distance ? static_cast<double>(x) - plotRect.left
-                                   : static_cast<double>(plotRect.bottom) - y;
-    return static_cast<float>(pixels) / axis.pixelsPerUnit + axis.axisLow;
+    return distance ? axis.ValueAt(x, plotRect.left, Caxis::Growth::Right)
+                    : axis.ValueAt(y, plotRect.bottom, Caxis::Growth::Up);
 }

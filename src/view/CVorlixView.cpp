@@ -185,6 +185,7 @@ bool CVorlixView::AfterLoad(const LoadResult& result) {
     objects_.layout.layoutKind = LayoutKind::DataView3;
     objects_.layout.clientRect = canvas_.ClientRect();
     objects_.layout.ComputeLayout(doc_.options.showGprColormap != 0);
+    objects_.TakeSignalRanges(doc_);
     screens::ResetAfterOpen(objects_);
     ShowResultView();
     if (result.analysisFailed) {
@@ -388,8 +389,7 @@ void CVorlixView::ConnectPicture() {
 void CVorlixView::ClickAtDistance(float distance) {
     if (!mouse_.Active())
         return;
-    const Rect& plot = objects_.resultChart.plotRect;
-    mouse_.LeftDown(canvas_, objects_.resultChart.ValueToX(distance), (plot.top + plot.bottom) / 2);
+    link_.PickDistance(canvas_, distance);
     Present();
 }
 

@@ -20,44 +20,25 @@ void DataViewMouse::LeftDown(Canvas& dc, int x, int y) {
         return;
     const Cfram& layout = objects_.layout;
     const LayoutKind kind = layout.layoutKind;
-    auto& cursors = objects_.cursorLines;
-    auto moveCursor = [&dc, x](Cmoveline& line) {
-        line.newPosition = x - line.lineRect.left;
-        line.Draw(dc);
-    };
-
     if (layout.detail1Rect.Contains(x, y) && kind != LayoutKind::DataView2)
-        moveCursor(cursors[1]);
+        link_.MarkDetailColumn(dc, 2, x);
     if (link_.GprShown()) {
-        Ccolormap& map = objects_.colourMap;
-        if (map.colourBar.hitRect.Contains(x, y))
-            map.colourBar.HitHandle(x, y);
-        if (layout.gprRect.Contains(x, y)) {
-            const int distance = map.DistanceAtPoint(x, y);
-            if (distance != -1) {
-                objects_.gprCursor.newPosition = x - map.imageRect.left;
-                objects_.gprCursor.Draw(dc);
-                link_.MoveResultCursor(dc, static_cast<float>(distance));
-            }
-        }
+        Ccolorbar& bar = objects_.colourMap.colourBar;
+        if (bar.hitRect.Contains(x, y))
+            bar.HitHandle(x, y);
+        if (layout.gprRect.Contains(x, y))
+            link_.PickInGpr(dc, x, y);
     }
     if (layout.detail2Rect.Contains(x, y) && kind != LayoutKind::DataView2)
-        moveCursor(cursors[2]);
+        link_.MarkDetailColumn(dc, 3, x);
 
     if (layout.resultRect.Contains(x, y))
         link_.PickInResultChart(dc, x, y);
     else if (layout.pictureRect.Contains(x, y))
         objects_.picture.OnPictureClick(dc, x, y);
 
-    Csmalldetailchart& wide = objects_.smallDetailCharts[0];
-    if (kind == LayoutKind::DataView1 && wide.plotRect.Contains(x, y)) {
-        Csmalldetailchart& narrow = objects_.smallDetailCharts[1];
-        narrow.centreDistance = wide.NearestCycleValue(doc_, x, ReadBack::Distance);
-        objects_.ForgetCursorsIn(narrow.plotRect);
-        narrow.Locate(doc_);
-        narrow.ComputeRange(doc_);
-        narrow.DrawChart(dc, doc_);
-    }
+    if (kind == LayoutKind::DataView1 && objects_.smallDetailCharts[0].plotRect.Contains(x, y))
+        link_.PickInWideZoom(dc, x);
 }
 
 void DataViewMouse::Move(Canvas& dc, int x, int y, bool shift) {
@@ -75,9 +56,7 @@ void DataViewMouse::Move(Canvas& dc, int x, int y, bool shift) {
             const Caxis& axis = chart.yAxis;
             const bool known = axis.HasScale() && axis.pixelsPerUnit != 0.0f;
             const float value =
-                known ? static_cast<float>(chart.plotRect.bottom - y) / axis.pixelsPerUnit +
-                            axis.axisLow
-                      : 0.0f;
+                known ? axis.ValueAt(y, chart.plotRect.bottom, Caxis::Growth::Up) : 0.0f;
             ShowReadouts(dc, distance, value, known);
         } else {
             const int cycle = doc_.CycleAtDistance(distance);

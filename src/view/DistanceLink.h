@@ -16,8 +16,16 @@ public:
     // A click in the result rectangle at column x: the distance under it (-100 beside the
     // plot) moves cursor 1 to x and everything else to the distance.
     void PickInResultChart(Canvas& dc, int x, int y);
-    // The same for a distance in feet, at the result chart's column of that distance.
+    // A click in the result chart's middle row at the column of a distance in feet: the
+    // column's distance is the one picked. Nothing happens off the chart's columns.
     void PickDistance(Canvas& dc, float distance);
+    // A click on the GPR image: the GPR cursor to the column, cursor 1 to its scan's distance.
+    void PickInGpr(Canvas& dc, int x, int y);
+    // A click in the wide zoom chart of data view 1: the narrow one centres on the nearest
+    // cycle.
+    void PickInWideZoom(Canvas& dc, int x);
+    // A click in a detail rectangle: its cursor line (2 or 3) to column x.
+    void MarkDetailColumn(Canvas& dc, int line, int x);
     // A picture shown by the viewer's buttons or play: cursor 1 follows, and while playing
     // the GPR window too (forwards centred on the distance, backwards starting at it).
     void PictureShown(Canvas& dc, int distance, bool forwards);
@@ -33,6 +41,7 @@ public:
 private:
     void Pick(Canvas& dc, float distance, int x);
     void RecentreCharts(Canvas& dc, float distance);
+    template <typename Chart> void Recentre(Canvas& dc, Chart& chart, float distance);
 
     DisplayObjects& objects_;
     CVorlixDoc& doc_;

@@ -53,29 +53,30 @@ void ClearClient(Canvas& dc, DisplayObjects& objects) {
     objects.gprCursor.Forget();
 }
 
-void DrawSignalMode(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, DisplayMode mode) {
+void DrawSignalMode(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, DisplayMode mode) {
     dc.BeginCommand();
     ClearClient(dc, objects);
     CkelDMIfigure& figure = objects.signalFigure;
     figure.cycleLabels = false;
     objects.layout.layoutKind = LayoutKind::Signal;
+    SignalRanges& ranges = objects.signalRanges;
     float minimum = 0.0f, maximum = 0.0f;
     switch (mode) {
     case DisplayMode::LoadSignal:
-        doc.loadMin = minimum = 0.0f;
-        doc.loadMax = maximum = 15.0f;
+        ranges.loadMin = minimum = 0.0f;
+        ranges.loadMax = maximum = 15.0f;
         break;
     case DisplayMode::GeoSignal:
-        doc.geoMin = minimum = -10.0f;
-        doc.geoMax = maximum = 10.0f;
+        ranges.geoMin = minimum = -10.0f;
+        ranges.geoMax = maximum = 10.0f;
         break;
     case DisplayMode::LoadFiltered:
-        minimum = -(doc.loadMax - doc.loadMin) * 0.5f;
-        maximum = doc.loadMax;
+        minimum = -(ranges.loadMax - ranges.loadMin) * 0.5f;
+        maximum = ranges.loadMax;
         break;
     case DisplayMode::GeoFiltered:
-        minimum = doc.geoMin;
-        maximum = doc.geoMax;
+        minimum = ranges.geoMin;
+        maximum = ranges.geoMax;
         break;
     case DisplayMode::None:
     case DisplayMode::LoadSpectrum:
@@ -338,8 +339,7 @@ void DrawDataView(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, Screen v
     if (ShowsGpr(LayoutOf(view)) && doc.options.showGprColormap != 0) {
         Ccolormap& map = objects.colourMap;
         Cgprdata& data = doc.gpr.gprData;
-        map.imageRect = layout.gprRect;
-        data.absolute = false;
+        map.imageRect = layout.gprRect; // scans indexed from the window start: absolute stays off
         map.GoToDistance(data, 0, GprFollow::Start);
         map.Draw(dc, data);
         map.colourBar.DrawBar(dc);

@@ -16,7 +16,7 @@ namespace screens {
 
 // The signal modes (load, geophone, each alone or with its filtered signal over it): the whole
 // client area from the first page, without cycle markers.
-void DrawSignalMode(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, DisplayMode mode);
+void DrawSignalMode(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, DisplayMode mode);
 // A page of the mode on the figure as laid out, markers included with the filtered signals.
 // Returns false, drawing nothing, for a page outside the figure's pages.
 bool DrawSignalPage(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, DisplayMode mode,

@@ -45,8 +45,6 @@ private slots:
         doc_ = std::make_unique<CVorlixDoc>(work_.Path());
         synth::Options options;
         options.groups = 2000;
-        options.pictures = 0;
-        options.gpr = synth::Options::Gpr::None;
         files_ = GenerateSynthFiles(data_, options, "road");
         QVERIFY2(files_.ok, files_.error.c_str());
     }
@@ -57,13 +55,11 @@ private slots:
     // name, and a screen button shows the screen its text names.
     void toolbarButtonsShowWhatTheySay() {
         const QMap<QString, CVorlixView::Screen> shows{
-            {"Load signal", Screen::Signal},
             {"Geophone signal and filtered geophone", Screen::Signal},
             {"Geophone power spectrum", Screen::Spectrum},
-            {"Result chart", Screen::Result},
             {"Temperature, level and speed charts", Screen::Other},
             {"Data View 1", Screen::DataView1},
-            {"Data View 4", Screen::DataView4}};
+            {"Result chart", Screen::Result}};
         const auto doc = std::make_unique<CVorlixDoc>(data_.Path()); // with the file's settings
         const auto frame = std::make_unique<CMainFrame>(*doc, QString::fromStdString(data_.Path()));
         QVERIFY(frame->View()->OpenFile(QString::fromStdString(files_.kvt)));
