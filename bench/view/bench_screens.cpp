@@ -38,6 +38,7 @@ struct ScreenFixture {
             throw std::runtime_error("cannot open the benchmark file: " + r.message);
         canvas.Resize(kWidth, kHeight);
         objects = std::make_unique<DisplayObjects>(*doc);
+        objects->TakeSignalRanges(*doc);
         screens::ResetAfterOpen(*objects);
     }
     static ScreenFixture& Get() {
@@ -80,15 +81,15 @@ BENCHMARK(BM_ResultView100kCycles)->Unit(benchmark::kMillisecond);
 void BM_SignalPage(benchmark::State& state) {
     ScreenFixture& f = ScreenFixture::Get();
     for (auto _ : state)
-        screens::DrawSignalMode(f.canvas, *f.objects, *f.doc, 24);
+        screens::DrawSignalMode(f.canvas, *f.objects, *f.doc, DisplayMode::GeoFiltered);
 }
 BENCHMARK(BM_SignalPage)->Unit(benchmark::kMillisecond);
 
 void BM_SignalNextPageWithMarkers(benchmark::State& state) {
     ScreenFixture& f = ScreenFixture::Get();
-    screens::DrawSignalMode(f.canvas, *f.objects, *f.doc, 24);
+    screens::DrawSignalMode(f.canvas, *f.objects, *f.doc, DisplayMode::GeoFiltered);
     for (auto _ : state)
-        screens::DrawSignalPage(f.canvas, *f.objects, *f.doc, 24, 1);
+        screens::DrawSignalPage(f.canvas, *f.objects, *f.doc, DisplayMode::GeoFiltered, 1);
 }
 BENCHMARK(BM_SignalNextPageWithMarkers)->Unit(benchmark::kMillisecond);
 
@@ -96,8 +97,8 @@ void BM_Spectrum(benchmark::State& state) {
     ScreenFixture& f = ScreenFixture::Get();
     std::string error;
     for (auto _ : state)
-        if (!screens::DrawSpectrum(f.canvas, *f.objects, *f.doc, 6, SpectrumWindow{0, 5000},
-                                   &error))
+        if (!screens::DrawSpectrum(f.canvas, *f.objects, *f.doc, DisplayMode::GeoSpectrum,
+                                   SpectrumWindow{0, 5000}, &error))
             state.SkipWithError(error.c_str());
 }
 BENCHMARK(BM_Spectrum)->Unit(benchmark::kMillisecond);

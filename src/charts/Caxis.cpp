@@ -62,6 +62,17 @@ int SaturatedPixel(double v) {
 
 Caxis::~Caxis() = default;
 
+int Caxis::PixelOf(double value, int origin, Growth growth) const {
+    const double pixels = (value - axisLow) * pixelsPerUnit;
+    return SaturatedPixel(growth == Growth::Right ? pixels + origin : origin - pixels);
+}
+
+float Caxis::ValueAt(int pixel, int origin, Growth growth) const {
+    const double pixels = growth == Growth::Right ? static_cast<double>(pixel) - origin
+                                                  : static_cast<double>(origin) - pixel;
+    return static_cast<float>(pixels) / pixelsPerUnit + axisLow;
+}
+
 bool Caxis::HasScale() const {
     return intervalCount >= 1 && step > 0.0f && std::isfinite(step) && std::isfinite(axisLow) &&
            std::isfinite(axisHigh) && axisHigh > axisLow;

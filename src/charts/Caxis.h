@@ -11,7 +11,18 @@ class Canvas;
 // vertical line. Every computed field is stored in single precision, as the charts read them.
 class Caxis {
 public:
+    // Which way values grow on the screen: rightwards from a left edge, or upwards from a
+    // bottom edge.
+    enum class Growth { Right, Up };
+
     virtual ~Caxis();
+
+    // The pixel of a value on a plot whose axisLow lies at pixel `origin`, truncated toward
+    // zero and saturated as SaturatedPixel does.
+    int PixelOf(double value, int origin, Growth growth) const;
+    // The value at a pixel: the inverse, in single precision as the readouts show it. Callers
+    // check first that pixelsPerUnit is usable.
+    float ValueAt(int pixel, int origin, Growth growth) const;
 
     // Sets axisLow, axisHigh, step and intervalCount from minValue and maxValue. Returns 0, or
     // -1 when the range is not usable (reversed or not finite) and the previous scale is kept.

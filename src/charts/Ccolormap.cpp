@@ -53,7 +53,7 @@ int Ccolormap::LabelCount(int columns) {
     return 0;
 }
 
-int Ccolormap::Position(const Cgprdata& data, int value, int mode) {
+int Ccolormap::Position(const Cgprdata& data, int value, GprFollow mode) {
     const int w = imageRect.Width();
     const int step = std::max(scanStep, 1);
     imageLeft = imageRect.left;
@@ -71,15 +71,21 @@ int Ccolormap::Position(const Cgprdata& data, int value, int mode) {
     long long first = firstScan;
     if (value == 0 && (first < 0 || first > scans - 1))
         first = 0;
-    if (mode == 0) {
+    switch (mode) {
+    case GprFollow::Move: {
         long long move = value;
         if (std::llabs(move) < 10)
             move *= columns;
         first += move;
-    } else if (mode == 10) {
+        break;
+    }
+    case GprFollow::Centre:
         first = static_cast<long long>(value) - scanSpan / 2;
-    } else if (mode == 11 || mode == -11) {
+        break;
+    case GprFollow::Start:
+    case GprFollow::StartToo:
         first = value;
+        break;
     }
     if (first + columns - 1 > scans - 1 && columns < scans)
         first = scans - columns;
@@ -104,13 +110,13 @@ int Ccolormap::Position(const Cgprdata& data, int value, int mode) {
     return 0;
 }
 
-int Ccolormap::GoToDistance(Cgprdata& data, int distance, int mode) {
+int Ccolormap::GoToDistance(Cgprdata& data, int distance, GprFollow mode) {
     if (data.scanCount < 1)
         return -1;
     int index = CVorlixDoc::FloorIndex(data.scanCount - 1, 0, distance, data.scanDistance.data());
     if (index < 0) {
         // Before the first scan: a window that starts there starts with the file.
-        if (mode != 11 && mode != -11)
+        if (mode != GprFollow::Start && mode != GprFollow::StartToo)
             return -1;
         index = 0;
     }

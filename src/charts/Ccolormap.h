@@ -12,6 +12,10 @@
 #include <cstdint>
 #include <string>
 
+// How the GPR window is placed from a scan: moved by a count of scans (a count under 10 counting
+// pages), centred on the scan, or starting at it. The numbers are the modes' own.
+enum class GprFollow : int { Move = 0, Centre = 10, Start = 11, StartToo = -11 };
+
 // The GPR colour-map image: one pixel column per scan of a window of the file, one pixel row
 // per rowStep samples, each pixel coloured from the colour bar's working palette by the
 // sample's deviation from its scan's mean, amplified more with depth. A 20-pixel strip under
@@ -23,14 +27,13 @@ public:
 
     virtual ~Ccolormap() = default;
 
-    // Chooses the scan window for imageRect (mode 0 relative, |value| < 10 counting pages; 10
-    // centred on scan `value`; 11 or -11 starting at it; others keep the start) and the trace
-    // of each column. Places the colour bar. Returns 0.
-    int Position(const Cgprdata& data, int value, int mode);
+    // Chooses the scan window for imageRect from scan `value` (a mode outside GprFollow keeps
+    // the start) and the trace of each column. Places the colour bar. Returns 0.
+    int Position(const Cgprdata& data, int value, GprFollow mode);
     // Positions the window at the scan of a distance in feet and loads its scans. -1 (nothing
     // changed) when the distance lies before the file's first scan or the file has no scan; a
-    // window starting (mode 11 or -11) before the first scan starts at the first scan.
-    int GoToDistance(Cgprdata& data, int distance, int mode);
+    // window starting before the first scan starts at the first scan.
+    int GoToDistance(Cgprdata& data, int distance, GprFollow mode);
     // The distance of the scan shown in pixel column x, when (x, y) lies in imageRect and a scan
     // is shown there; else -1.
     int DistanceAtPoint(int x, int y) const;

@@ -211,24 +211,27 @@ int CdetailChart::PointAtColumn(int x) const {
     return static_cast<int>(std::clamp<std::int64_t>(p, INT32_MIN, INT32_MAX));
 }
 
-float CdetailChart::ValueAt(const CVorlixDoc& doc, int mode, int x, int y) const {
-    if (mode == 1)
+float CdetailChart::ValueAt(const CVorlixDoc& doc, ReadBack what, int x, int y) const {
+    switch (what) {
+    case ReadBack::Distance:
         return doc.DistanceAtPoint(PointAtColumn(x));
-    if (mode == 2) {
+    case ReadBack::Value:
         if (axis.pixelsPerUnit == 0.0f || !std::isfinite(axis.pixelsPerUnit))
             return 0.0f;
-        return static_cast<float>(plotRect.bottom - y) / axis.pixelsPerUnit + axis.axisLow;
+        return axis.ValueAt(y, plotRect.bottom, Caxis::Growth::Up);
     }
     return 0.0f;
 }
 
-float CdetailChart::PointValueAt(const CVorlixDoc& doc, int mode, int x) const {
+float CdetailChart::PointValueAt(const CVorlixDoc& doc, ReadBack what, int x) const {
     const int p = PointAtColumn(x);
     if (p < 0 || p >= Usable(doc.pointCount, kSignalCapacity))
         return 0.0f;
-    if (mode == 1)
+    switch (what) {
+    case ReadBack::Distance:
         return doc.DistanceAtPoint(p);
-    if (mode == 2)
+    case ReadBack::Value:
         return signal == 1 ? doc.loadFiltered[p] : doc.geoFiltered[p];
+    }
     return 0.0f;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "charts/Caxis.h"
+#include "charts/ReadBack.h"
 #include "charts/Rect.h"
 
 class CVorlixDoc;
@@ -20,12 +21,11 @@ public:
     int ComputeRange(const CVorlixDoc& doc);
     // Draws the chart into plotRect; -1 (nothing drawn) when the window is empty.
     int DrawChart(Canvas& dc, const CVorlixDoc& doc);
-    // mode 1: the distance in feet of the point under column x; mode 2: the y value under
-    // row y; any other mode 0.
-    float ValueAt(const CVorlixDoc& doc, int mode, int x, int y) const;
-    // mode 1: as ValueAt; mode 2: the filtered signal at the point under column x. 0 for a
-    // column outside the loaded points or any other mode.
-    float PointValueAt(const CVorlixDoc& doc, int mode, int x) const;
+    // The distance in feet of the point under column x, or the y value under row y.
+    float ValueAt(const CVorlixDoc& doc, ReadBack what, int x, int y) const;
+    // The distance as ValueAt, or the filtered signal at the point under column x. 0 for a
+    // column outside the loaded points.
+    float PointValueAt(const CVorlixDoc& doc, ReadBack what, int x) const;
 
     // The point under pixel column x.
     int PointAtColumn(int x) const;

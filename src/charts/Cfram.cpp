@@ -29,35 +29,36 @@ int Cfram::ComputeLayout(bool showGpr) {
     const int h = in.Height();
 
     switch (layoutKind) {
-    case 1:
-    case 9:
-    case 3: {
-        const bool gpr = showGpr && layoutKind != 3;
+    case LayoutKind::DataView3:
+    case LayoutKind::DataView1:
+    case LayoutKind::DataView4: {
+        const bool noGpr = layoutKind == LayoutKind::DataView4;
+        const bool gpr = showGpr && !noGpr;
         resultRect = in;
         resultRect.bottom = in.top + Part(gpr ? 0.35 : 0.5, h);
         if (gpr)
             gprRect = {resultRect.left, resultRect.bottom + 20, resultRect.right,
                        resultRect.bottom + 277};
-        else if (layoutKind != 3)
+        else if (!noGpr)
             gprRect = resultRect;
-        // Kind 3 has no GPR strip: the picture starts under the result chart.
-        const int above = layoutKind == 3 ? resultRect.bottom : gprRect.bottom;
+        // Data view 4 has no GPR strip: the picture starts under the result chart.
+        const int above = noGpr ? resultRect.bottom : gprRect.bottom;
         pictureRect.left = in.left;
         pictureRect.top = above + 40;
         pictureRect.bottom = in.bottom;
         pictureRect.right = pictureRect.left + Part(1.35, pictureRect.bottom - pictureRect.top);
         detail2Rect = {pictureRect.right + 40, pictureRect.top, in.right,
                        static_cast<int>(in.bottom - 0.6 * (in.bottom - pictureRect.top))};
-        detail1Rect = {detail2Rect.left, detail2Rect.bottom + (layoutKind == 3 ? 9 : 22), in.right,
+        detail1Rect = {detail2Rect.left, detail2Rect.bottom + (noGpr ? 9 : 22), in.right,
                        in.bottom};
         break;
     }
-    case 2:
+    case LayoutKind::Result:
         innerRect =
             Inset(clientRect, Part(0.05, w), Part(0.09, h0), Part(0.04, w), Part(0.085, h0));
         resultRect = innerRect;
         break;
-    case 6: {
+    case LayoutKind::GpsTrack: {
         innerRect = Inset(clientRect, Part(0.03, w), Part(0.04, h0), Part(0.03, w), Part(0.03, h0));
         const int hh = innerRect.Height();
         temperatureRect = {innerRect.left, innerRect.top, innerRect.right,
@@ -69,7 +70,7 @@ int Cfram::ComputeLayout(bool showGpr) {
         speedRect = {innerRect.left, levelRect.bottom + 80, innerRect.right, innerRect.bottom};
         break;
     }
-    case 8:
+    case LayoutKind::DataView2:
         resultRect = in;
         resultRect.bottom = in.top + Part(0.2, h);
         if (showGpr)
@@ -82,7 +83,7 @@ int Cfram::ComputeLayout(bool showGpr) {
         anchor2Rect = {anchor1Rect.left, anchor1Rect.top + 120, in.right, anchor1Rect.top + 140};
         anchor3Rect = {anchor1Rect.left, anchor2Rect.top + 60, in.right, anchor2Rect.top + 80};
         break;
-    default:
+    case LayoutKind::Signal:
         break;
     }
     return 0;

@@ -217,6 +217,5 @@ int CkelGeneralChart::ValueToX(float v) const {
         return plotRect.left;
     if (v >= xAxis.axisHigh)
         return plotRect.right;
-    return SaturatedPixel((static_cast<double>(v) - xAxis.axisLow) * xAxis.pixelsPerUnit +
-                          plotRect.left);
+    return xAxis.PixelOf(v, plotRect.left, Caxis::Growth::Right);
 }

@@ -26,13 +26,11 @@ bool Csmalldetailchart::WindowValid(const CVorlixDoc& doc) const {
 }
 
 int Csmalldetailchart::Column(float distance) const {
-    return SaturatedPixel((static_cast<double>(distance) - xAxis.axisLow) * xAxis.pixelsPerUnit +
-                          plotRect.left);
+    return xAxis.PixelOf(distance, plotRect.left, Caxis::Growth::Right);
 }
 
 int Csmalldetailchart::Row(float ratio) const {
-    return SaturatedPixel(plotRect.bottom -
-                          (static_cast<double>(ratio) - yAxis.axisLow) * yAxis.pixelsPerUnit);
+    return yAxis.PixelOf(ratio, plotRect.bottom, Caxis::Growth::Up);
 }
 
 int Csmalldetailchart::Locate(const CVorlixDoc& doc) {
@@ -180,8 +178,8 @@ int Csmalldetailchart::DrawChart(Canvas& dc, const CVorlixDoc& doc) {
     return 0;
 }
 
-float Csmalldetailchart::NearestCycleValue(const CVorlixDoc& doc, int x, int mode) const {
-    if (!WindowValid(doc) || (mode != 1 && mode != 2))
+float Csmalldetailchart::NearestCycleValue(const CVorlixDoc& doc, int x, ReadBack what) const {
+    if (!WindowValid(doc) || (what != ReadBack::Distance && what != ReadBack::Value))
         return 0.0f;
     const float* d = doc.cycleDistance.data();
     std::int64_t best = std::int64_t{plotRect.right} - plotRect.left;
@@ -197,15 +195,15 @@ float Csmalldetailchart::NearestCycleValue(const CVorlixDoc& doc, int x, int mod
     }
     if (nearest < 0)
         return 0.0f;
-    return mode == 1 ? d[nearest] : doc.cycleRatio[nearest];
+    return what == ReadBack::Distance ? d[nearest] : doc.cycleRatio[nearest];
 }
 
-float Csmalldetailchart::ValueAt(int mode, int x, int y) const {
-    const Caxis& axis = mode == 1 ? xAxis : yAxis;
-    if ((mode != 1 && mode != 2) || axis.pixelsPerUnit == 0.0f ||
+float Csmalldetailchart::ValueAt(ReadBack what, int x, int y) const {
+    const bool distance = what == ReadBack::Distance;
+    const Caxis& axis = distance ? xAxis : yAxis;
+    if ((!distance && what != ReadBack::Value) || axis.pixelsPerUnit == 0.0f ||
         !std::isfinite(axis.pixelsPerUnit))
         return 0.0f; // never drawn: no scale to divide by
-    const double pixels = mode == 1 ? static_cast<double>(x) - plotRect.left
-                                    : static_cast<double>(plotRect.bottom) - y;
-    return static_cast<float>(pixels) / axis.pixelsPerUnit + axis.axisLow;
+    return distance ? axis.ValueAt(x, plotRect.left, Caxis::Growth::Right)
+                    : axis.ValueAt(y, plotRect.bottom, Caxis::Growth::Up);
 }

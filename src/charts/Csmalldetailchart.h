@@ -1,6 +1,7 @@
 #pragma once
 
 #include "charts/Caxis.h"
+#include "charts/ReadBack.h"
 #include "charts/Rect.h"
 
 class CVorlixDoc;
@@ -25,12 +26,11 @@ public:
     // The frame and the curve; -1 (nothing drawn) when the window is empty.
     int DrawChart(Canvas& dc, const CVorlixDoc& doc);
     // Of the cycles in the window, the one whose column is nearest to x (the first of equals):
-    // its distance for mode 1, its result for mode 2. 0 when the window is empty, no cycle is
-    // nearer than the plot width, or for any other mode.
-    float NearestCycleValue(const CVorlixDoc& doc, int x, int mode) const;
-    // mode 1: the distance under column x; mode 2: the value under row y; otherwise 0, as
-    // also while the axis has no scale.
-    float ValueAt(int mode, int x, int y) const;
+    // its distance or its result. 0 when the window is empty or no cycle is nearer than the
+    // plot width.
+    float NearestCycleValue(const CVorlixDoc& doc, int x, ReadBack what) const;
+    // The distance under column x or the value under row y; 0 while the axis has no scale.
+    float ValueAt(ReadBack what, int x, int y) const;
 
     Caxis yAxis;
     Caxis xAxis;

@@ -72,22 +72,22 @@ void CVorlixView::RunCommand(ViewCommand command) {
         OpenWithDialog();
         break;
     case ViewCommand::LoadSignal:
-        ShowSignalMode(1);
+        ShowSignalMode(DisplayMode::LoadSignal);
         break;
     case ViewCommand::GeoSignal:
-        ShowSignalMode(2);
+        ShowSignalMode(DisplayMode::GeoSignal);
         break;
     case ViewCommand::LoadSpectrum:
-        ShowSpectrum(5);
+        ShowSpectrum(DisplayMode::LoadSpectrum);
         break;
     case ViewCommand::GeoSpectrum:
-        ShowSpectrum(6);
+        ShowSpectrum(DisplayMode::GeoSpectrum);
         break;
     case ViewCommand::LoadFiltered:
-        ShowSignalMode(13);
+        ShowSignalMode(DisplayMode::LoadFiltered);
         break;
     case ViewCommand::GeoFiltered:
-        ShowSignalMode(24);
+        ShowSignalMode(DisplayMode::GeoFiltered);
         break;
     case ViewCommand::PreviousPage:
         Page(-1);
@@ -99,16 +99,16 @@ void CVorlixView::RunCommand(ViewCommand command) {
         ShowResultView();
         break;
     case ViewCommand::DataView1:
-        ShowDataView(1);
+        ShowDataView(Screen::DataView1);
         break;
     case ViewCommand::DataView2:
-        ShowDataView(2);
+        ShowDataView(Screen::DataView2);
         break;
     case ViewCommand::DataView3:
-        ShowDataView(3);
+        ShowDataView(Screen::DataView3);
         break;
     case ViewCommand::DataView4:
-        ShowDataView(4);
+        ShowDataView(Screen::DataView4);
         break;
     case ViewCommand::PreviousSegment:
         StepSegment(false);
@@ -186,9 +186,10 @@ bool CVorlixView::AfterLoad(const LoadResult& result) {
     }
     host_.SetWindowTitle(FromStd(result.title));
     doc_.dmiTable.Decimate(doc_.profileSource.data(), doc_.groupCount);
-    objects_.layout.layoutKind = 1;
+    objects_.layout.layoutKind = LayoutKind::DataView3;
     objects_.layout.clientRect = canvas_.ClientRect();
     objects_.layout.ComputeLayout(doc_.options.showGprColormap != 0);
+    objects_.TakeSignalRanges(doc_);
     screens::ResetAfterOpen(objects_);
     ShowResultView();
     if (result.analysisFailed) {
@@ -206,7 +207,7 @@ void CVorlixView::StepSegment(bool next) {
         Reload();
 }
 
-void CVorlixView::ShowSignalMode(int mode) {
+void CVorlixView::ShowSignalMode(DisplayMode mode) {
     if (!HasData())
         return;
     screens::DrawSignalMode(canvas_, objects_, doc_, mode);
@@ -215,7 +216,7 @@ void CVorlixView::ShowSignalMode(int mode) {
     Present();
 }
 
-void CVorlixView::ShowSpectrum(int mode) {
+void CVorlixView::ShowSpectrum(DisplayMode mode) {
     if (!HasData())
         return;
     spectrumWindow_ = spectrumwindow::First(doc_.pointCount);
@@ -240,7 +241,7 @@ void CVorlixView::DrawSpectrum() {
 void CVorlixView::Page(int delta) {
     if (!HasData())
         return;
-    if (displayMode_ == 5 || displayMode_ == 6) {
+    if (IsSpectrum(displayMode_)) {
         spectrumWindow_ = delta < 0 ? spectrumwindow::Previous(spectrumWindow_, doc_.pointCount)
                                     : spectrumwindow::Next(spectrumWindow_, doc_.pointCount);
         DrawSpectrum();
@@ -261,12 +262,11 @@ void CVorlixView::ShowResultView() {
     Present();
 }
 
-void CVorlixView::ShowDataView(int number) {
+void CVorlixView::ShowDataView(Screen view) {
     if (!HasData())
         return;
-    screens::DrawDataView(canvas_, objects_, doc_, number);
-    dataView_ = number;
-    screen_ = Screen::DataView;
+    screens::DrawDataView(canvas_, objects_, doc_, view);
+    screen_ = view;
     Present();
 }
 
@@ -353,8 +353,11 @@ void CVorlixView::Redraw() {
     case Screen::Other:
         screens::DrawOther(canvas_, objects_, doc_);
         break;
-    case Screen::DataView:
-        screens::DrawDataView(canvas_, objects_, doc_, dataView_);
+    case Screen::DataView1:
+    case Screen::DataView2:
+    case Screen::DataView3:
+    case Screen::DataView4:
+        screens::DrawDataView(canvas_, objects_, doc_, screen_);
         break;
     }
     Present();
@@ -390,8 +393,7 @@ void CVorlixView::ConnectPicture() {
 void CVorlixView::ClickAtDistance(float distance) {
     if (!mouse_.Active())
         return;
-    const Rect& plot = objects_.resultChart.plotRect;
-    mouse_.LeftDown(canvas_, objects_.resultChart.ValueToX(distance), (plot.top + plot.bottom) / 2);
+    link_.PickDistance(canvas_, distance);
     Present();
 }
 

@@ -5,6 +5,7 @@
 #include "view/DataViewMouse.h"
 #include "view/DisplayObjects.h"
 #include "view/DistanceLink.h"
+#include "view/Screen.h"
 #include "view/SpectrumWindow.h"
 #include "view/ViewCommand.h"
 
@@ -21,8 +22,7 @@ class CVorlixView : public QWidget {
     Q_OBJECT
 
 public:
-    // The screen last drawn, which a resize draws again.
-    enum class Screen { None, Signal, Spectrum, Result, Other, DataView };
+    using Screen = ::Screen;
 
     CVorlixView(CVorlixDoc& doc, ViewHost& host, QWidget* parent = nullptr);
     ~CVorlixView() override;
@@ -40,12 +40,12 @@ public:
 
     const QImage& Picture() const { return canvas_.Image(); }
     bool HasData() const;
+    // The screen last drawn, which a resize draws again.
     Screen CurrentScreen() const { return screen_; }
-    int DisplayMode() const { return displayMode_; }
+    DisplayMode CurrentMode() const { return displayMode_; }
     SpectrumWindow CurrentSpectrumWindow() const { return spectrumWindow_; }
     const DisplayObjects& Objects() const { return objects_; }
     DisplayObjects& Objects() { return objects_; }
-    int DataView() const { return dataView_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -63,13 +63,13 @@ private:
     bool Reload(); // the current file again at options.currentSegment
     bool AfterLoad(const LoadResult& result);
     void StepSegment(bool next);
-    void ShowSignalMode(int mode);
-    void ShowSpectrum(int mode);
+    void ShowSignalMode(DisplayMode mode);
+    void ShowSpectrum(DisplayMode mode);
     void DrawSpectrum();
     void Page(int delta);
     void ShowResultView();
     void ResultRedraw();
-    void ShowDataView(int number);
+    void ShowDataView(Screen view);
     void ShowOther();
     void TextExport();
     void ConversionExport();
@@ -85,7 +85,6 @@ private:
     DistanceLink link_;
     DataViewMouse mouse_;
     SpectrumWindow spectrumWindow_;
-    int displayMode_ = 0;
-    int dataView_ = 0;
+    DisplayMode displayMode_ = DisplayMode::None; // what the page commands page through
     Screen screen_ = Screen::None;
 };

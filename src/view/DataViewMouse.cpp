@@ -9,10 +9,6 @@ namespace {
 constexpr int kMinimumPoints = 100;
 enum Readout { kDmi, kLat, kLot, kValue };
 
-bool IsDataView(int kind) {
-    return kind == 1 || kind == 3 || kind == 8 || kind == 9;
-}
-
 } // namespace
 
 bool DataViewMouse::Active() const {
@@ -23,52 +19,31 @@ void DataViewMouse::LeftDown(Canvas& dc, int x, int y) {
     if (!Active())
         return;
     const Cfram& layout = objects_.layout;
-    const int kind = layout.layoutKind;
-    auto& cursors = objects_.cursorLines;
-    auto moveCursor = [&dc, x](Cmoveline& line) {
-        line.newPosition = x - line.lineRect.left;
-        line.Draw(dc);
-    };
-
-    if (layout.detail1Rect.Contains(x, y) && kind != 8)
-        moveCursor(cursors[1]);
-    if ((kind == 8 || kind == 9) && link_.GprShown()) {
-        Ccolormap& map = objects_.colourMap;
-        if (map.colourBar.hitRect.Contains(x, y))
-            map.colourBar.HitHandle(x, y);
-        if (layout.gprRect.Contains(x, y)) {
-            const int distance = map.DistanceAtPoint(x, y);
-            if (distance != -1) {
-                objects_.gprCursor.newPosition = x - map.imageRect.left;
-                objects_.gprCursor.Draw(dc);
-                link_.MoveResultCursor(dc, static_cast<float>(distance));
-            }
-        }
+    const LayoutKind kind = layout.layoutKind;
+    if (layout.detail1Rect.Contains(x, y) && kind != LayoutKind::DataView2)
+        link_.MarkDetailColumn(dc, 2, x);
+    if (link_.GprShown()) {
+        Ccolorbar& bar = objects_.colourMap.colourBar;
+        if (bar.hitRect.Contains(x, y))
+            bar.HitHandle(x, y);
+        if (layout.gprRect.Contains(x, y))
+            link_.PickInGpr(dc, x, y);
     }
-    if (layout.detail2Rect.Contains(x, y) && kind != 8)
-        moveCursor(cursors[2]);
+    if (layout.detail2Rect.Contains(x, y) && kind != LayoutKind::DataView2)
+        link_.MarkDetailColumn(dc, 3, x);
 
     if (layout.resultRect.Contains(x, y))
         link_.PickInResultChart(dc, x, y);
     else if (layout.pictureRect.Contains(x, y))
         objects_.picture.OnPictureClick(dc, x, y);
 
-    Csmalldetailchart& wide = objects_.smallDetailCharts[0];
-    if (kind == 9 && wide.plotRect.Contains(x, y)) {
-        Csmalldetailchart& narrow = objects_.smallDetailCharts[1];
-        narrow.centreDistance = wide.NearestCycleValue(doc_, x, 1);
-        objects_.ForgetCursorsIn(narrow.plotRect);
-        narrow.Locate(doc_);
-        narrow.ComputeRange(doc_);
-        narrow.DrawChart(dc, doc_);
-    }
+    if (kind == LayoutKind::DataView1 && objects_.smallDetailCharts[0].plotRect.Contains(x, y))
+        link_.PickInWideZoom(dc, x);
 }
 
 void DataViewMouse::Move(Canvas& dc, int x, int y, bool shift) {
-    const int kind = objects_.layout.layoutKind;
     Ccolorbar& bar = objects_.colourMap.colourBar;
-    if ((kind == 8 || (kind == 9 && link_.GprShown())) &&
-        (bar.dragState == 1 || bar.dragState == 2))
+    if (DragsColourBar() && (bar.dragState == 1 || bar.dragState == 2))
         bar.DragFeedback(dc, bar.dragState, y);
     if (!Active())
         return;
@@ -81,9 +56,7 @@ void DataViewMouse::Move(Canvas& dc, int x, int y, bool shift) {
             const Caxis& axis = chart.yAxis;
             const bool known = axis.HasScale() && axis.pixelsPerUnit != 0.0f;
             const float value =
-                known ? static_cast<float>(chart.plotRect.bottom - y) / axis.pixelsPerUnit +
-                            axis.axisLow
-                      : 0.0f;
+                known ? axis.ValueAt(y, chart.plotRect.bottom, Caxis::Growth::Up) : 0.0f;
             ShowReadouts(dc, distance, value, known);
         } else {
             const int cycle = doc_.CycleAtDistance(distance);
@@ -94,34 +67,41 @@ void DataViewMouse::Move(Canvas& dc, int x, int y, bool shift) {
     }
 
     auto detail = [&](const CdetailChart& chart) {
-        const float distance = chart.ValueAt(doc_, 1, x, y);
-        const float value = shift ? chart.PointValueAt(doc_, 2, x) : chart.ValueAt(doc_, 2, x, y);
+        const float distance = chart.ValueAt(doc_, ReadBack::Distance, x, y);
+        const float value = shift ? chart.PointValueAt(doc_, ReadBack::Value, x)
+                                  : chart.ValueAt(doc_, ReadBack::Value, x, y);
         ShowReadouts(dc, distance, value, true);
     };
     auto zoom = [&](const Csmalldetailchart& chart) {
         if (shift)
-            ShowReadouts(dc, chart.NearestCycleValue(doc_, x, 1),
-                         chart.NearestCycleValue(doc_, x, 2), true);
+            ShowReadouts(dc, chart.NearestCycleValue(doc_, x, ReadBack::Distance),
+                         chart.NearestCycleValue(doc_, x, ReadBack::Value), true);
         else
-            ShowReadouts(dc, chart.ValueAt(1, x, y), chart.ValueAt(2, x, y), true);
+            ShowReadouts(dc, chart.ValueAt(ReadBack::Distance, x, y),
+                         chart.ValueAt(ReadBack::Value, x, y), true);
     };
+    const LayoutKind kind = layout.layoutKind;
     const bool inDetail1 = layout.detail1Rect.Contains(x, y);
     const bool inDetail2 = layout.detail2Rect.Contains(x, y);
-    if ((kind == 1 || kind == 3) && inDetail1)
+    if ((kind == LayoutKind::DataView3 || kind == LayoutKind::DataView4) && inDetail1)
         detail(objects_.detailCharts[0]);
-    else if (kind == 1 && inDetail2)
+    else if (kind == LayoutKind::DataView3 && inDetail2)
         zoom(objects_.smallDetailCharts[1]);
-    else if (kind == 3 && inDetail2)
+    else if (kind == LayoutKind::DataView4 && inDetail2)
         detail(objects_.detailCharts[1]);
-    else if (kind == 9 && inDetail1)
+    else if (kind == LayoutKind::DataView1 && inDetail1)
         zoom(objects_.smallDetailCharts[1]);
-    else if (kind == 9 && inDetail2)
+    else if (kind == LayoutKind::DataView1 && inDetail2)
         zoom(objects_.smallDetailCharts[0]);
 }
 
+// Data view 2 keeps its colour bar's drag even with the GPR display off.
+bool DataViewMouse::DragsColourBar() const {
+    return objects_.layout.layoutKind == LayoutKind::DataView2 || link_.GprShown();
+}
+
 void DataViewMouse::LeftUp(Canvas& dc, int x, int y) {
-    const int kind = objects_.layout.layoutKind;
-    if (!(kind == 8 || (kind == 9 && link_.GprShown())))
+    if (!DragsColourBar())
         return;
     Ccolormap& map = objects_.colourMap;
     Ccolorbar& bar = map.colourBar;

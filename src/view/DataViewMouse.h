@@ -21,6 +21,7 @@ public:
     void LeftUp(Canvas& dc, int x, int y);
 
 private:
+    bool DragsColourBar() const;
     void ShowReadouts(Canvas& dc, float distance, float value, bool valueKnown);
 
     DisplayObjects& objects_;

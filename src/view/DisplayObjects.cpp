@@ -14,6 +14,10 @@ DisplayObjects::DisplayObjects(CVorlixDoc& doc) : picture(doc.images) {
     colourMap.rowStep = 4; // GPR samples per image row
 }
 
+void DisplayObjects::TakeSignalRanges(const CVorlixDoc& doc) {
+    signalRanges = {doc.loadMin, doc.loadMax, doc.geoMin, doc.geoMax};
+}
+
 void DisplayObjects::ForgetCursorsIn(const Rect& area) {
     for (Cmoveline& line : cursorLines)
         if (Meets(line.lineRect, area))

@@ -14,6 +14,15 @@
 
 class CVorlixDoc;
 
+// The value ranges the signal screens scale to: each signal's extremes after a read, until the
+// plain load or geophone screen fixes that signal's range, for its filtered screen too.
+struct SignalRanges {
+    float loadMin = 0.0f;
+    float loadMax = 0.0f;
+    float geoMin = 0.0f;
+    float geoMax = 0.0f;
+};
+
 // The drawing objects of the window, alive from start-up to exit: the frame layout, the
 // detail and zoom charts, readouts and cursor lines the screens place, the picture viewer,
 // the GPR colour map, and the view's own charts.
@@ -35,8 +44,11 @@ struct DisplayObjects {
     CkelGeneralChart temperatureChart;
     CkelGeneralChart elevationChart;
     CkelGeneralChart speedChart;
+    SignalRanges signalRanges;
 
     // Every cursor line whose rectangle meets `area` drops the pixels it saved there: what
     // lies beneath it is about to be drawn again.
     void ForgetCursorsIn(const Rect& area);
+    // The signal ranges of the segment just read.
+    void TakeSignalRanges(const CVorlixDoc& doc);
 };

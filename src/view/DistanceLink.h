@@ -1,5 +1,7 @@
 #pragma once
 
+#include "charts/Ccolormap.h"
+
 class Canvas;
 class CVorlixDoc;
 struct DisplayObjects;
@@ -14,16 +16,24 @@ public:
     // A click in the result rectangle at column x: the distance under it (-100 beside the
     // plot) moves cursor 1 to x and everything else to the distance.
     void PickInResultChart(Canvas& dc, int x, int y);
-    // The same for a distance in feet, at the result chart's column of that distance.
+    // A click in the result chart's middle row at the column of a distance in feet: the
+    // column's distance is the one picked. Nothing happens off the chart's columns.
     void PickDistance(Canvas& dc, float distance);
+    // A click on the GPR image: the GPR cursor to the column, cursor 1 to its scan's distance.
+    void PickInGpr(Canvas& dc, int x, int y);
+    // A click in the wide zoom chart of data view 1: the narrow one centres on the nearest
+    // cycle.
+    void PickInWideZoom(Canvas& dc, int x);
+    // A click in a detail rectangle: its cursor line (2 or 3) to column x.
+    void MarkDetailColumn(Canvas& dc, int line, int x);
     // A picture shown by the viewer's buttons or play: cursor 1 follows, and while playing
-    // the GPR window too (mode 10 forwards, centred; 11 backwards, starting at it).
+    // the GPR window too (forwards centred on the distance, backwards starting at it).
     void PictureShown(Canvas& dc, int distance, bool forwards);
     // Cursor 1 to the column of a distance on the result chart.
     void MoveResultCursor(Canvas& dc, float distance);
     // The GPR cursor to the column of a distance (whole feet), re-centring the GPR window
     // first when the distance lies near or beyond its edges.
-    void FollowGpr(Canvas& dc, int distance, int mode);
+    void FollowGpr(Canvas& dc, int distance, GprFollow mode);
 
     bool GprShown() const;
     float ResultDistanceAt(int x, int y) const; // -100 beside the result chart's plot
@@ -31,6 +41,7 @@ public:
 private:
     void Pick(Canvas& dc, float distance, int x);
     void RecentreCharts(Canvas& dc, float distance);
+    template <typename Chart> void Recentre(Canvas& dc, Chart& chart, float distance);
 
     DisplayObjects& objects_;
     CVorlixDoc& doc_;

@@ -2,6 +2,7 @@
 
 #include "analysis/SpectrumData.h"
 #include "charts/Canvas.h"
+#include "charts/Ccolormap.h"
 #include "document/CVorlixDoc.h"
 
 #include <algorithm>
@@ -11,11 +12,13 @@ namespace {
 
 constexpr QRgb kWhite = Rgb(255, 255, 255);
 
-const float* SignalOf(const CVorlixDoc& doc, int mode) {
-    return (mode == 1 || mode == 13) ? doc.loadSignal.data() : doc.geoSignal.data();
+const float* SignalOf(const CVorlixDoc& doc, DisplayMode mode) {
+    return (mode == DisplayMode::LoadSignal || mode == DisplayMode::LoadFiltered)
+               ? doc.loadSignal.data()
+               : doc.geoSignal.data();
 }
 
-void Layout(DisplayObjects& objects, const Canvas& dc, const CVorlixDoc& doc, int kind) {
+void Layout(DisplayObjects& objects, const Canvas& dc, const CVorlixDoc& doc, LayoutKind kind) {
     objects.layout.layoutKind = kind;
     objects.layout.clientRect = dc.ClientRect();
     objects.layout.ComputeLayout(doc.options.showGprColormap != 0);
@@ -50,31 +53,34 @@ void ClearClient(Canvas& dc, DisplayObjects& objects) {
     objects.gprCursor.Forget();
 }
 
-void DrawSignalMode(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, int mode) {
+void DrawSignalMode(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, DisplayMode mode) {
     dc.BeginCommand();
     ClearClient(dc, objects);
     CkelDMIfigure& figure = objects.signalFigure;
     figure.cycleLabels = false;
-    objects.layout.layoutKind = 7;
+    objects.layout.layoutKind = LayoutKind::Signal;
+    SignalRanges& ranges = objects.signalRanges;
     float minimum = 0.0f, maximum = 0.0f;
     switch (mode) {
-    case 1:
-        doc.loadMin = minimum = 0.0f;
-        doc.loadMax = maximum = 15.0f;
+    case DisplayMode::LoadSignal:
+        ranges.loadMin = minimum = 0.0f;
+        ranges.loadMax = maximum = 15.0f;
         break;
-    case 2:
-        doc.geoMin = minimum = -10.0f;
-        doc.geoMax = maximum = 10.0f;
+    case DisplayMode::GeoSignal:
+        ranges.geoMin = minimum = -10.0f;
+        ranges.geoMax = maximum = 10.0f;
         break;
-    case 13:
-        minimum = -(doc.loadMax - doc.loadMin) * 0.5f;
-        maximum = doc.loadMax;
+    case DisplayMode::LoadFiltered:
+        minimum = -(ranges.loadMax - ranges.loadMin) * 0.5f;
+        maximum = ranges.loadMax;
         break;
-    case 24:
-        minimum = doc.geoMin;
-        maximum = doc.geoMax;
+    case DisplayMode::GeoFiltered:
+        minimum = ranges.geoMin;
+        maximum = ranges.geoMax;
         break;
-    default:
+    case DisplayMode::None:
+    case DisplayMode::LoadSpectrum:
+    case DisplayMode::GeoSpectrum:
         return;
     }
     figure.yAxis.maxValue = maximum;
@@ -82,13 +88,13 @@ void DrawSignalMode(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, int mo
     figure.Layout(dc.ClientRect(), dc);
     figure.Paginate(doc.pointCount);
     figure.DrawPage(0, SignalOf(doc, mode), dc, doc);
-    if (mode == 13)
+    if (mode == DisplayMode::LoadFiltered)
         figure.DrawOverlay(0, doc.loadFiltered.data(), dc);
-    else if (mode == 24)
+    else if (mode == DisplayMode::GeoFiltered)
         figure.DrawOverlay(0, doc.geoFiltered.data(), dc);
 }
 
-bool DrawSignalPage(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, int mode,
+bool DrawSignalPage(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, DisplayMode mode,
                     int page) {
     CkelDMIfigure& figure = objects.signalFigure;
     if (page < 0 || page > figure.pageCount - 1)
@@ -97,30 +103,34 @@ bool DrawSignalPage(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, 
     ClearClient(dc, objects);
     figure.DrawPanelFrames(dc);
     switch (mode) {
-    case 1:
-    case 2:
+    case DisplayMode::LoadSignal:
+    case DisplayMode::GeoSignal:
         figure.DrawPage(page, SignalOf(doc, mode), dc, doc);
         break;
-    case 13:
+    case DisplayMode::LoadFiltered:
         figure.DrawPage(page, doc.loadSignal.data(), dc, doc);
         figure.DrawOverlay(page, doc.loadFiltered.data(), dc);
         figure.DrawMarkers(doc.loadFiltered.data(), dc, 2, doc);
         break;
-    case 24:
+    case DisplayMode::GeoFiltered:
         figure.DrawPage(page, doc.geoSignal.data(), dc, doc);
         figure.DrawOverlay(page, doc.geoFiltered.data(), dc);
         figure.DrawMarkers(doc.geoFiltered.data(), dc, 1, doc);
         break;
-    default:
+    case DisplayMode::None:
+    case DisplayMode::LoadSpectrum:
+    case DisplayMode::GeoSpectrum:
         break;
     }
     return true;
 }
 
-bool DrawSpectrum(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, int mode,
+bool DrawSpectrum(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, DisplayMode mode,
                   SpectrumWindow window, std::string* error) {
     SpectrumData data;
-    if (!ComputeSpectrum(doc, mode, window.start, window.end, &data, error))
+    const int signal =
+        mode == DisplayMode::LoadSpectrum ? spectrum::kLoadMode : spectrum::kGeophoneMode;
+    if (!ComputeSpectrum(doc, signal, window.start, window.end, &data, error))
         return false;
     dc.BeginCommand();
     ClearClient(dc, objects);
@@ -130,7 +140,7 @@ bool DrawSpectrum(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, in
     // The axis ends at the band's upper frequency, where the last value is drawn.
     chart.xAxis.maxValue = static_cast<float>(data.endBin * data.df);
     chart.xAxis.minValue = static_cast<float>(data.xMinimum);
-    Layout(objects, dc, doc, 2);
+    Layout(objects, dc, doc, LayoutKind::Result);
     if (chart.BeginChart(objects.layout.resultRect, dc) != 0)
         return true;
     chart.DrawSeries(dc, data.values.data(), static_cast<int>(data.values.size()) - 1,
@@ -143,7 +153,7 @@ bool DrawSpectrum(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, in
 }
 
 void DrawResult(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc) {
-    if (objects.layout.layoutKind == 2)
+    if (objects.layout.layoutKind == LayoutKind::Result)
         ClearClient(dc, objects);
     else
         objects.cursorLines[0].Forget(); // the result chart is drawn again beneath cursor 1
@@ -172,15 +182,14 @@ void DrawResult(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc) {
 
 void DrawResultView(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc) {
     dc.BeginCommand();
-    Layout(objects, dc, doc, 2);
+    Layout(objects, dc, doc, LayoutKind::Result);
     DrawResult(dc, objects, doc);
 }
 
 void DrawOther(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc) {
     dc.BeginCommand();
-    objects.layout.layoutKind = 6;
     ClearClient(dc, objects);
-    Layout(objects, dc, doc, 6);
+    Layout(objects, dc, doc, LayoutKind::GpsTrack);
     const CNMEA& gps = doc.gps;
     const int tracks = std::clamp(gps.trackCount, 0, CNMEA::kTrackCapacity);
     const int temperatures = std::clamp(gps.temperatureCount, 0, CNMEA::kTemperatureCapacity);
@@ -229,7 +238,7 @@ void DrawReadoutBar(Canvas& dc, DisplayObjects& objects) {
     enum { kDmi, kLat, kLot, kValue };
     const Cfram& layout = objects.layout;
     int titleX[4], titleY[4];
-    if (layout.layoutKind == 8) {
+    if (layout.layoutKind == LayoutKind::DataView2) {
         titleX[kLat] = layout.anchor1Rect.left;
         titleY[kLat] = layout.anchor1Rect.top;
         titleX[kLot] = layout.anchor1Rect.left;
@@ -270,19 +279,18 @@ void DrawReadoutBar(Canvas& dc, DisplayObjects& objects) {
         label.Prepare(dc);
 }
 
-void DrawDataView(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, int number) {
-    static constexpr int kKinds[5] = {0, 9, 8, 1, 3};
-    if (number < 1 || number > 4)
+void DrawDataView(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, Screen view) {
+    if (!IsDataView(LayoutOf(view)))
         return;
     dc.BeginCommand();
     ClearClient(dc, objects);
-    Layout(objects, dc, doc, kKinds[number]);
+    Layout(objects, dc, doc, LayoutOf(view));
     const Cfram& layout = objects.layout;
     auto& detail = objects.detailCharts;
     auto& zoom = objects.smallDetailCharts;
-    if (number == 3)
+    if (view == Screen::DataView3)
         detail[0].plotWidth = layout.detail1Rect.Width();
-    if (number == 4) {
+    if (view == Screen::DataView4) {
         detail[0].plotWidth = layout.detail1Rect.Width();
         detail[1].plotWidth = layout.detail2Rect.Width();
     }
@@ -303,23 +311,23 @@ void DrawDataView(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, int numb
         chart.signal = signal;
         chart.labelStyle = labelStyle;
     };
-    if (number == 1) {
+    if (view == Screen::DataView1) {
         zoom[1].plotRect = layout.detail1Rect;
         zoom[0].plotRect = layout.detail2Rect;
         zoom[0].span = 100.0f;
     }
-    if (number == 3 || number == 4)
+    if (view == Screen::DataView3 || view == Screen::DataView4)
         placeDetail(detail[0], layout.detail1Rect, 2, 1);
-    if (number == 3)
+    if (view == Screen::DataView3)
         zoom[1].plotRect = layout.detail2Rect;
-    if (number == 4)
+    if (view == Screen::DataView4)
         placeDetail(detail[1], layout.detail2Rect, 1, 2);
     DrawReadoutBar(dc, objects);
 
     auto& cursors = objects.cursorLines;
-    if (number != 4) {
+    if (view != Screen::DataView4) {
         cursors[0].lineRect = layout.resultRect;
-        if (number != 2) {
+        if (view != Screen::DataView2) {
             cursors[1].lineRect = layout.detail1Rect;
             cursors[2].lineRect = layout.detail2Rect;
         }
@@ -328,12 +336,11 @@ void DrawDataView(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, int numb
             line.Forget();
         }
     }
-    if ((number == 1 || number == 2) && doc.options.showGprColormap != 0) {
+    if (ShowsGpr(LayoutOf(view)) && doc.options.showGprColormap != 0) {
         Ccolormap& map = objects.colourMap;
         Cgprdata& data = doc.gpr.gprData;
-        map.imageRect = layout.gprRect;
-        data.absolute = false;
-        map.GoToDistance(data, 0, 11);
+        map.imageRect = layout.gprRect; // scans indexed from the window start: absolute stays off
+        map.GoToDistance(data, 0, GprFollow::Start);
         map.Draw(dc, data);
         map.colourBar.DrawBar(dc);
         objects.gprCursor.lineRect = layout.gprRect;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "view/DisplayObjects.h"
+#include "view/Screen.h"
 #include "view/SpectrumWindow.h"
 
 #include <string>
@@ -13,20 +14,21 @@ class CVorlixDoc;
 // functions of what they draw, so that tests and benchmarks run them without a window.
 namespace screens {
 
-// The signal modes: 1 load, 2 geophone, 13 load with the filtered load, 24 geophone with the
-// filtered geophone. The whole client area from the first page, without cycle markers.
-void DrawSignalMode(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, int mode);
-// A page of the mode on the figure as laid out, markers included for modes 13 and 24.
+// The signal modes (load, geophone, each alone or with its filtered signal over it): the whole
+// client area from the first page, without cycle markers.
+void DrawSignalMode(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, DisplayMode mode);
+// A page of the mode on the figure as laid out, markers included with the filtered signals.
 // Returns false, drawing nothing, for a page outside the figure's pages.
-bool DrawSignalPage(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, int mode, int page);
+bool DrawSignalPage(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, DisplayMode mode,
+                    int page);
 
-// The power spectrum of the window of the raw load (mode 5) or geophone (mode 6) signal.
-// Returns false with *error set, drawing nothing, when it cannot be computed.
-bool DrawSpectrum(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, int mode,
+// The power spectrum of the window of the raw load or geophone signal. Returns false with
+// *error set, drawing nothing, when it cannot be computed.
+bool DrawSpectrum(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, DisplayMode mode,
                   SpectrumWindow window, std::string* error);
 
 // The result redraw: the per-cycle results and their smoothed curve in the layout's result
-// rectangle; the whole client area is cleared first on the result view (layout kind 2).
+// rectangle; the whole client area is cleared first on the result view.
 void DrawResult(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc);
 void DrawResultView(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc);
 
@@ -35,7 +37,8 @@ void DrawOther(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc);
 
 // Data views 1 to 4: the result chart, the road picture, the zoom or detail charts' places,
 // the readout bar, the cursor lines and, with the GPR display on, the GPR image (views 1, 2).
-void DrawDataView(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, int number);
+// Any other screen draws nothing.
+void DrawDataView(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, Screen view);
 // The four readouts with their titles, placed for the current layout kind.
 void DrawReadoutBar(Canvas& dc, DisplayObjects& objects);
 

@@ -138,6 +138,32 @@ private slots:
         QCOMPARE(got, expected);
     }
 
+    // Value to pixel and back on a plot whose low end (axisLow) is at `origin`, and the pixel of
+    // the value read back: every pixel is truncated toward zero.
+    void valueToPixelAndBack_data() {
+        auto row = Table<QPointF, int, Caxis::Growth, double, QList<int>, float>(
+            {"lowAndPixelsPerUnit", "origin", "growth", "value", "pixelAgain", "back"});
+        const auto right = Caxis::Growth::Right;
+        row("whole road", {0, .125}, 50, right, 1234.5, {204, 204}, 1232);
+        row("zoomed to 32 pixels a foot", {1230, 32}, 600, right, 1234.5, {744, 744}, 1234.5f);
+        row("a third of a pixel a foot", {1230, 1 / 3.f}, 600, right, 1234.5, {601, 601}, 1233);
+        row("values grow upwards", {-30, 4}, 400, Caxis::Growth::Up, 10, {240, 240}, 10);
+        row("far off saturates", {0, 1000}, 0, right, 1e6, {32767, 32766}, 32.767f);
+    }
+    void valueToPixelAndBack() {
+        QFETCH(QPointF, lowAndPixelsPerUnit);
+        QFETCH(int, origin);
+        QFETCH(Caxis::Growth, growth);
+        QFETCH(double, value);
+        Caxis a;
+        a.axisLow = static_cast<float>(lowAndPixelsPerUnit.x());
+        a.pixelsPerUnit = static_cast<float>(lowAndPixelsPerUnit.y());
+        const int pixel = a.PixelOf(value, origin, growth);
+        const float back = a.ValueAt(pixel, origin, growth);
+        QTEST(back, "back");
+        QTEST(QList<int>({pixel, a.PixelOf(back, origin, growth)}), "pixelAgain");
+    }
+
     void saturatedPixel_data() {
         auto row = Table<double, int>({"value", "pixel"});
         row("truncates toward zero", -12.9, -12);

@@ -38,7 +38,7 @@ class ColourMapTest : public QObject {
     // A map on `rect` from the first scan, drawn on a fresh canvas.
     static void Drawn(Ccolormap& map, Cgprdata& data, Canvas& dc, Rect rect) {
         map.imageRect = rect;
-        QCOMPARE(map.GoToDistance(data, 100, 11), 0);
+        QCOMPARE(map.GoToDistance(data, 100, GprFollow::Start), 0);
         Blank(dc, 400, 400);
         map.Draw(dc, data);
     }
@@ -46,25 +46,27 @@ class ColourMapTest : public QObject {
 private slots:
     void positionChoosesTheWindow_data() {
         // start: firstScan before; window: firstScan, lastScan, columnCount, last column's scan.
-        auto row = Table<int, int, int, int, bool, QList<int>>(
+        auto row = Table<int, int, int, GprFollow, bool, QList<int>>(
             {"scans", "start", "value", "mode", "absolute", "window"});
+        const GprFollow centre = GprFollow::Centre, start = GprFollow::Start;
+        const auto other = static_cast<GprFollow>(3);
         // An image 101 pixels wide: 100 columns, a span of 100 scans.
-        row("centre", 1000, 0, 500, 10, false, {450, 101, 101, 100});
-        row("centre, absolute", 1000, 0, 500, 10, true, {450, 550, 101, 550});
-        row("start", 1000, 0, 200, 11, false, {200, 101, 101, 100});
-        row("a page on", 1000, 200, 1, 0, false, {300, 101, 101, 100});
-        row("other modes keep the start", 1000, 200, 7, 3, false, {200, 101, 101, 100});
-        row("value 0 forgets a start outside the file", 1000, 5000, 0, 3, false,
+        row("centre", 1000, 0, 500, centre, false, {450, 101, 101, 100});
+        row("centre, absolute", 1000, 0, 500, centre, true, {450, 550, 101, 550});
+        row("start", 1000, 0, 200, start, false, {200, 101, 101, 100});
+        row("a page on", 1000, 200, 1, GprFollow::Move, false, {300, 101, 101, 100});
+        row("other modes keep the start", 1000, 200, 7, other, false, {200, 101, 101, 100});
+        row("value 0 forgets a start outside the file", 1000, 5000, 0, other, false,
             {0, 101, 101, 100});
-        row("fewer scans than columns", 40, 0, 0, 11, false, {0, 40, 40, 39});
-        row("starting past the end shows the start", 40, 0, 45, 11, false, {0, 40, 40, 39});
-        row("no scans", 0, 0, 0, 11, false, {0, 0, 0, -1});
+        row("fewer scans than columns", 40, 0, 0, start, false, {0, 40, 40, 39});
+        row("starting past the end shows the start", 40, 0, 45, start, false, {0, 40, 40, 39});
+        row("no scans", 0, 0, 0, start, false, {0, 0, 0, -1});
     }
     void positionChoosesTheWindow() {
         QFETCH(int, scans);
         QFETCH(int, start);
         QFETCH(int, value);
-        QFETCH(int, mode);
+        QFETCH(GprFollow, mode);
         QFETCH(bool, absolute);
         Cgprdata data;
         data.scanCount = scans;
@@ -86,28 +88,29 @@ private slots:
         data.scanCount = 10'000;
         Ccolormap map;
         map.imageRect = {0, 0, 4500, 100};
-        map.Position(data, 0, 11);
+        map.Position(data, 0, GprFollow::Start);
         QCOMPARE(map.columnCount, Ccolormap::kMaxColumns);
         QCOMPARE(map.lastScan, Ccolormap::kMaxColumns);
         QVERIFY(!map.note.empty());
         map.imageRect = {0, 0, 1000, 100};
-        map.Position(data, 0, 11);
+        map.Position(data, 0, GprFollow::Start);
         QVERIFY(map.note.empty());
     }
 
     void goToDistanceFindsTheScanAndLoadsTheWindow_data() {
-        auto row = Table<int, int, bool, int, int, int, int>(
+        auto row = Table<int, GprFollow, bool, int, int, int, int>(
             {"distance", "mode", "absolute", "result", "firstScan", "lastDistance", "columnCount"});
+        const GprFollow centre = GprFollow::Centre;
         // 500 scans from 100 ft, 2 ft apart; the image shows 101 of them.
-        row("centred", 600, 10, false, 0, 200, 700, 101);
-        row("absolute loads the last column too", 600, 10, true, 0, 200, 700, 101);
-        row("starting", 600, 11, false, 0, 250, 800, 101);
-        row("past the end", 5000, 10, false, 0, 400, 1098, 100);
-        row("before the first scan", 50, 10, false, -1, 7, 0, 0);
+        row("centred", 600, centre, false, 0, 200, 700, 101);
+        row("absolute loads the last column too", 600, centre, true, 0, 200, 700, 101);
+        row("starting", 600, GprFollow::Start, false, 0, 250, 800, 101);
+        row("past the end", 5000, centre, false, 0, 400, 1098, 100);
+        row("before the first scan", 50, centre, false, -1, 7, 0, 0);
     }
     void goToDistanceFindsTheScanAndLoadsTheWindow() {
         QFETCH(int, distance);
-        QFETCH(int, mode);
+        QFETCH(GprFollow, mode);
         QFETCH(bool, absolute);
         QFETCH(int, result);
         auto data = Read(500);
@@ -205,7 +208,7 @@ private slots:
         Drawn(map, *data, dc, {10, 10, 211, 110});
         data->path = dir_.File("missing.DAT");
         QCOMPARE(data->ReadFile(), -1);
-        QCOMPARE(map.GoToDistance(*data, 0, 11), -1);
+        QCOMPARE(map.GoToDistance(*data, 0, GprFollow::Start), -1);
         dc.FillSolidRect(dc.ClientRect(), Rgb(1, 2, 3));
         map.Draw(dc, *data);
         QCOMPARE(Count(dc, kWhite, QRect(10, 9, 201, 99)), 201 * 99);

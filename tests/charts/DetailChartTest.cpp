@@ -154,34 +154,34 @@ private slots:
 
     void valuesUnderTheMouse_data() {
         // column: x - plotRect.left, over point firstPoint + column - 1
-        auto row = Table<int, int, int, float>({"signal", "mode", "column", "expected"});
-        row("distance", 2, 1, 126, 95);
-        row("load filtered", 1, 2, 51, -50.5f);
-        row("left of the segment", 2, 2, 0, 0);
-        row("past the loaded points", 1, 2, 10001, 0);
-        row("other mode", 2, 3, 51, 0);
+        auto row = Table<int, ReadBack, int, float>({"signal", "what", "column", "expected"});
+        row("distance", 2, ReadBack::Distance, 126, 95);
+        row("load filtered", 1, ReadBack::Value, 51, -50.5f);
+        row("left of the segment", 2, ReadBack::Value, 0, 0);
+        row("past the loaded points", 1, ReadBack::Value, 10001, 0);
     }
     void valuesUnderTheMouse() {
         QFETCH(int, signal);
-        QFETCH(int, mode);
+        QFETCH(ReadBack, what);
         QFETCH(int, column);
         QFETCH(float, expected);
         const auto doc = Document();
         CdetailChart chart = Located(*doc, 100);
         chart.signal = signal;
         const int x = chart.plotRect.left + column;
-        QCOMPARE(chart.PointValueAt(*doc, mode, x), expected);
-        if (mode == 1)
-            QCOMPARE(chart.ValueAt(*doc, mode, x, 0), expected);
+        QCOMPARE(chart.PointValueAt(*doc, what, x), expected);
+        if (what == ReadBack::Distance)
+            QCOMPARE(chart.ValueAt(*doc, what, x, 0), expected);
     }
 
     // Before any drawing there is no scale to divide by.
     void yValueUnderTheMouse() {
         const auto doc = Document();
-        QCOMPARE(Located(*doc, 100).ValueAt(*doc, 2, 100, 100), 0.0f);
+        QCOMPARE(Located(*doc, 100).ValueAt(*doc, ReadBack::Value, 100, 100), 0.0f);
         Canvas dc;
         const CdetailChart chart = Drawn(*doc, dc, 100);
-        QCOMPARE(chart.ValueAt(*doc, 2, 100, chart.plotRect.top), chart.axis.axisHigh);
+        QCOMPARE(chart.ValueAt(*doc, ReadBack::Value, 100, chart.plotRect.top),
+                 chart.axis.axisHigh);
     }
 };
 

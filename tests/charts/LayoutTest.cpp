@@ -15,7 +15,7 @@ class LayoutTest : public QObject {
     }
 
     // A layout whose every rectangle is kUntouched, so that what a kind leaves alone shows.
-    static Cfram Fresh(int kind, int width, int height) {
+    static Cfram Fresh(LayoutKind kind, int width, int height) {
         Cfram f;
         for (Rect* r : Rects(f))
             *r = kUntouched;
@@ -26,23 +26,25 @@ class LayoutTest : public QObject {
 
 private slots:
     void screensAt1000x800_data() {
-        auto row = Table<int, bool, QList<int>, QList<Rect>>({"kind", "gpr", "fields", "rects"});
-        row("1", 1, false, {Inner, Result, Gpr, Picture, Detail2, Detail1},
+        auto row =
+            Table<LayoutKind, bool, QList<int>, QList<Rect>>({"kind", "gpr", "fields", "rects"});
+        row("data view 3", LayoutKind::DataView3, false,
+            {Inner, Result, Gpr, Picture, Detail2, Detail1},
             {{20, 16, 980, 784},
              {20, 16, 980, 400},
              {20, 16, 980, 400},
              {20, 440, 484, 784},
              {524, 440, 980, 577},
              {524, 599, 980, 784}});
-        row("1 with GPR", 1, true, {Result, Gpr, Picture},
+        row("data view 3 with GPR", LayoutKind::DataView3, true, {Result, Gpr, Picture},
             {{20, 16, 980, 284}, {20, 304, 980, 561}, {20, 601, 267, 784}});
-        row("2", 2, false, {Result}, {{50, 72, 960, 732}});
-        // Kind 3 ignores the GPR switch and leaves the GPR rectangle alone.
-        row("3", 3, true, {Gpr, Picture, Detail1},
+        row("result view", LayoutKind::Result, false, {Result}, {{50, 72, 960, 732}});
+        // Data view 4 ignores the GPR switch and leaves the GPR rectangle alone.
+        row("data view 4", LayoutKind::DataView4, true, {Gpr, Picture, Detail1},
             {kUntouched, {20, 440, 484, 784}, {524, 586, 980, 784}});
-        row("6", 6, false, {Inner, Temp, Level, Speed},
+        row("GPS track", LayoutKind::GpsTrack, false, {Inner, Temp, Level, Speed},
             {{30, 32, 970, 776}, {30, 32, 970, 218}, {30, 298, 970, 484}, {30, 564, 970, 776}});
-        row("8", 8, false, {Result, Gpr, Picture, A1, A2, A3},
+        row("data view 2", LayoutKind::DataView2, false, {Result, Gpr, Picture, A1, A2, A3},
             {{20, 16, 980, 169},
              {20, 16, 980, 169},
              {20, 209, 730, 784},
@@ -51,7 +53,7 @@ private slots:
              {740, 389, 980, 409}});
     }
     void screensAt1000x800() {
-        QFETCH(int, kind);
+        QFETCH(LayoutKind, kind);
         QFETCH(bool, gpr);
         QFETCH(QList<int>, fields);
         Cfram f = Fresh(kind, 1000, 800);
@@ -78,7 +80,7 @@ private slots:
         QFETCH(int, width);
         QFETCH(int, height);
         QFETCH(int, result);
-        Cfram f = Fresh(1, width, height);
+        Cfram f = Fresh(LayoutKind::DataView3, width, height);
         QCOMPARE(f.ComputeLayout(false), result);
         QTEST(f.innerRect, "inner");
         if (result != 0)

@@ -103,7 +103,7 @@ private slots:
         Blank(dc, 460, 300);
         QCOMPARE(chart.DrawChart(dc, *doc), usable ? 0 : -1);
         QCOMPARE(AllWhite(dc), !usable);
-        QCOMPARE(chart.NearestCycleValue(*doc, 120, 1), usable ? 44.0f : 0.0f);
+        QCOMPARE(chart.NearestCycleValue(*doc, 120, ReadBack::Distance), usable ? 44.0f : 0.0f);
     }
 
     void computeRange_data() {
@@ -176,25 +176,26 @@ private slots:
     // Under column x: the distance or result of the nearest cycle (the first of equally near
     // ones, none a plot width away) and the distance or value on the axes.
     void valuesUnderTheMouse_data() {
-        auto row =
-            Table<bool, int, QPoint, float, float>({"drawn", "mode", "at", "nearest", "value"});
-        row("halfway: the first of equals", true, 1, {100, 0}, 42, 43);
-        row("result on the last cycle", true, 2, {400, 130}, 80, 40);
-        row("a plot width away", true, 1, {80 - 340, 0}, 0, 25);
-        row("just nearer than a plot width", true, 1, {80 - 339, 0}, 42, 25.05f);
-        row("other mode", true, 3, {80, 120}, 0, 0);
-        row("distance before any scale divided by zero", false, 1, {120, 0}, 0, 0);
-        row("value before any scale divided by zero", false, 2, {0, 30}, 0, 0);
+        auto row = Table<bool, ReadBack, QPoint, float, float>(
+            {"drawn", "what", "at", "nearest", "value"});
+        const ReadBack distance = ReadBack::Distance;
+        const ReadBack result = ReadBack::Value;
+        row("halfway: the first of equals", true, distance, {100, 0}, 42, 43);
+        row("result on the last cycle", true, result, {400, 130}, 80, 40);
+        row("a plot width away", true, distance, {80 - 340, 0}, 0, 25);
+        row("just nearer than a plot width", true, distance, {80 - 339, 0}, 42, 25.05f);
+        row("distance before any scale divided by zero", false, distance, {120, 0}, 0, 0);
+        row("value before any scale divided by zero", false, result, {0, 30}, 0, 0);
     }
     void valuesUnderTheMouse() {
         QFETCH(bool, drawn);
-        QFETCH(int, mode);
+        QFETCH(ReadBack, what);
         QFETCH(QPoint, at);
         const auto doc = Profile();
         Canvas dc;
         const Csmalldetailchart chart = drawn ? Shown(*doc, dc) : Csmalldetailchart();
-        QTEST(chart.NearestCycleValue(*doc, at.x(), mode), "nearest");
-        QTEST(chart.ValueAt(mode, at.x(), at.y()), "value");
+        QTEST(chart.NearestCycleValue(*doc, at.x(), what), "nearest");
+        QTEST(chart.ValueAt(what, at.x(), at.y()), "value");
     }
 };
 

@@ -54,7 +54,6 @@ private slots:
         QCOMPARE(t.host.title, QStringLiteral("Raw data file has 3300250 point and 13201 group. "
                                               "Current read segment is:1"));
         QCOMPARE(t.view.CurrentScreen(), CVorlixView::Screen::Result);
-        QCOMPARE(t.view.Objects().layout.layoutKind, 2);
         QVERIFY(!IsBlank(t.view.Picture()));
         QCOMPARE(t.host.opened, QStringList{QString::fromStdString(twoSegments_.kvt)});
     }
@@ -95,7 +94,7 @@ private slots:
         QVERIFY(t.view.OpenFile(QString::fromStdString(twoSegments_.kvt)));
         t.view.RunCommand(ViewCommand::NextSegment); // 401 groups: a few pages
         t.view.RunCommand(ViewCommand::LoadFiltered);
-        QCOMPARE(t.view.DisplayMode(), 13);
+        QCOMPARE(t.view.CurrentMode(), DisplayMode::LoadFiltered);
         const QImage first = t.view.Picture();
         t.view.RunCommand(ViewCommand::PreviousPage);
         QCOMPARE(t.view.Picture(), first);
