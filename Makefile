@@ -10,7 +10,7 @@ PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libxkbcomm
 	xvfb xauth xdotool x11-utils imagemagick clang-format desktop-file-utils dpkg-dev file \
 	locales-all
 
-.PHONY: all deps build test demo package bench golden mutants clean format
+.PHONY: all deps build test test-asan demo package bench golden mutants fuzz clean format
 
 all: build
 
@@ -33,6 +33,18 @@ build: $(BUILD_DIR)/build.ninja
 test: deps
 	$(MAKE) build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) test-asan
+
+# Every test again in a build with AddressSanitizer and UndefinedBehaviorSanitizer: any report
+# fails the test that caused it.
+ASAN_BUILD_DIR ?= build-asan
+SANITIZER_ENV := ASAN_OPTIONS=abort_on_error=1:detect_stack_use_after_return=1 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+test-asan:
+	@[ -f $(ASAN_BUILD_DIR)/build.ninja ] || cmake -S . -B $(ASAN_BUILD_DIR) -G Ninja \
+		-DCMAKE_BUILD_TYPE=Release -DVORLIX_SANITIZE=ON -DVORLIX_BUILD_BENCH=OFF
+	cmake --build $(ASAN_BUILD_DIR) -j $(JOBS)
+	cd $(ASAN_BUILD_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
 
 demo: deps
 	$(MAKE) build
@@ -78,6 +90,27 @@ MUTANT_BUILD_DIR ?= build-mutants
 mutants: deps
 	/usr/bin/python3 tools/mutants/run_mutants.py --build-dir $(MUTANT_BUILD_DIR) --count $(COUNT) \
 		--seed $(SEED) --jobs $(JOBS) $(MUTANT_ARGS) $(FOLDERS)
+
+# Runs every fuzz harness of tests/fuzz for FUZZ_SECONDS, in a clang build of its own. New inputs
+# go to $(FUZZ_BUILD_DIR)/corpus/NAME (the committed seeds in tests/fuzz/corpus stay as they
+# are); a crash or hang stops the run and leaves its input in $(FUZZ_BUILD_DIR)/crashes.
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZERS := RawFile GpsFile ImageFile GprFile SettingsFile
+fuzz: deps
+	@$(MAKE) --no-print-directory deps PACKAGES="clang libclang-rt-14-dev"
+	@[ -f $(FUZZ_BUILD_DIR)/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD_DIR) \
+		-G Ninja -DCMAKE_BUILD_TYPE=Release -DVORLIX_FUZZ=ON
+	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS)
+	@for name in $(FUZZERS); do \
+		mkdir -p $(FUZZ_BUILD_DIR)/corpus/$$name $(FUZZ_BUILD_DIR)/crashes; \
+		echo "fuzz_$$name: $(FUZZ_SECONDS) s"; \
+		$(FUZZ_BUILD_DIR)/tests/fuzz/fuzz_$$name $(FUZZ_BUILD_DIR)/corpus/$$name \
+			tests/fuzz/corpus/$$name -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
+			-artifact_prefix=$(FUZZ_BUILD_DIR)/crashes/$$name- -print_final_stats=1 \
+			2> $(FUZZ_BUILD_DIR)/fuzz_$$name.log || { tail -n 40 $(FUZZ_BUILD_DIR)/fuzz_$$name.log; exit 1; }; \
+		grep -E '^stat::number_of_executed_units|^#[0-9]+ +DONE' $(FUZZ_BUILD_DIR)/fuzz_$$name.log; \
+	done
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
