@@ -13,8 +13,8 @@ bool ParseSize(const QString& text, QSize* size) {
         return false;
     const int width = match.captured(1).toInt();
     const int height = match.captured(2).toInt();
-    if (width < kMinPictureSide || height < kMinPictureSide || width > kMaxPictureSide ||
-        height > kMaxPictureSide)
+    if (width < kMinimumClientSize.width() || height < kMinimumClientSize.height() ||
+        width > kMaxPictureSide || height > kMaxPictureSide)
         return false;
     *size = QSize(width, height);
     return true;
@@ -72,10 +72,13 @@ AppArguments ParseAppArguments(const QStringList& arguments) {
             if (takeValue()) {
                 sizeGiven = true;
                 if (!ParseSize(value, &result.size))
-                    result.error = QStringLiteral("--size wants WIDTHxHEIGHT, each %1 to %2: %3")
-                                       .arg(kMinPictureSide)
-                                       .arg(kMaxPictureSide)
-                                       .arg(value);
+                    result.error =
+                        QStringLiteral("--size wants WIDTHxHEIGHT from %1x%2 (the smallest "
+                                       "window, at which every screen fits) to %3x%3: %4")
+                            .arg(kMinimumClientSize.width())
+                            .arg(kMinimumClientSize.height())
+                            .arg(kMaxPictureSide)
+                            .arg(value);
             }
         } else if (name == QLatin1String("--page")) {
             if (takeValue()) {

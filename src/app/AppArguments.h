@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/MinimumClientSize.h"
+
 #include <QList>
 #include <QSize>
 #include <QString>
@@ -27,7 +29,8 @@ struct AppArguments {
     bool ScreenshotMode() const { return !screenshotPath.isEmpty(); }
 };
 
-inline constexpr int kMinPictureSide = 100;
+// A screenshot is at least the smallest window (kMinimumClientSize): a smaller one would show
+// the screens overlapping, not as the window ever does.
 inline constexpr int kMaxPictureSide = 8192;
 inline constexpr int kMaxPage = 100000;
 

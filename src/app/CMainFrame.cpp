@@ -1,10 +1,12 @@
 #include "app/CMainFrame.h"
 
 #include "app/CAboutDlg.h"
+#include "app/MinimumClientSize.h"
 #include "app/PngWriter.h"
 #include "app/ProgramIcon.h"
 #include "app/ProgressDialogSink.h"
 #include "app/ToolbarIcons.h"
+#include "app/WindowPreferences.h"
 #include "view/CVorlixView.h"
 #include "view/OptionsDialog.h"
 
@@ -65,6 +67,9 @@ CMainFrame::CMainFrame(CVorlixDoc& doc, const QString& workDirectory, QWidget* p
     recentFiles_.Load();
     statusBar();
     view_ = new CVorlixView(doc, *this, this);
+    // Below this the screens overlap or leave the window; the frame's own minimum follows.
+    view_->setMinimumSize(kMinimumClientSize);
+    view_->Objects().picture.SetPlayRate(WindowPreferences::PlayRate());
     setCentralWidget(view_);
     CreateToolBar();
     CreateWindowActions();
@@ -73,6 +78,10 @@ CMainFrame::CMainFrame(CVorlixDoc& doc, const QString& workDirectory, QWidget* p
 }
 
 CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::BeginCommand() {
+    statusBar()->clearMessage();
+}
 
 void CMainFrame::CreateToolBar() {
     toolBar_ = new QToolBar(QStringLiteral("Standard"), this);
@@ -90,13 +99,17 @@ void CMainFrame::CreateToolBar() {
         action->setData(info.id);
         action->setShortcut(ShortcutOf(info.command));
         const ViewCommand command = info.command;
-        connect(action, &QAction::triggered, this, [this, command] { view_->RunCommand(command); });
+        connect(action, &QAction::triggered, this, [this, command] {
+            BeginCommand();
+            view_->RunCommand(command);
+        });
         if (QWidget* button = toolBar_->widgetForAction(action)) {
             button->setAccessibleName(text);
             button->setAccessibleDescription(text);
         }
         if (command == ViewCommand::Open) {
             recentMenu_ = new QMenu(QStringLiteral("Recent files"), this);
+            recentMenu_->setToolTipsVisible(true);
             if (auto* button = qobject_cast<QToolButton*>(toolBar_->widgetForAction(action))) {
                 button->setMenu(recentMenu_);
                 button->setPopupMode(QToolButton::MenuButtonPopup);
@@ -112,7 +125,10 @@ void CMainFrame::CreateWindowActions() {
     auto add = [this](const QString& text, const QKeySequence& key, auto slot) {
         auto* action = new QAction(text, this);
         action->setShortcut(key);
-        connect(action, &QAction::triggered, this, slot);
+        connect(action, &QAction::triggered, this, [this, slot] {
+            BeginCommand();
+            slot();
+        });
         addAction(action);
     };
     add(QStringLiteral("About Vorlix"), QKeySequence(Qt::Key_F1), [this] { ShowAbout(); });
@@ -129,10 +145,8 @@ void CMainFrame::RebuildRecentMenu() {
         recentMenu_->addAction(QStringLiteral("No recent files"))->setEnabled(false);
         return;
     }
-    for (int i = 0; i < files.size(); ++i) {
-        const QString path = files[i];
-        QAction* action = recentMenu_->addAction(
-            QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
+    for (const QString& path : files) {
+        QAction* action = recentMenu_->addAction(RecentFileList::MenuText(path));
         action->setToolTip(path);
         action->setStatusTip(path);
         action->setData(path);
@@ -154,6 +168,7 @@ void CMainFrame::ShowWithSavedGeometry() {
 }
 
 void CMainFrame::OpenRecentFile(const QString& path) {
+    BeginCommand();
     if (!QFileInfo(path).isFile()) {
         recentFiles_.Remove(path);
         RebuildRecentMenu();
@@ -174,10 +189,8 @@ bool CMainFrame::SavePicture(const QString& path) {
 }
 
 void CMainFrame::SavePictureWithDialog() {
-    if (view_->Picture().isNull()) {
-        ShowStatus(QStringLiteral("There is no picture to save."));
+    if (!view_->HasData())
         return;
-    }
     QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save Picture"),
                                                 QDir(workDirectory_).filePath("vorlix.png"),
                                                 QStringLiteral("PNG pictures (*.png)"));
@@ -191,10 +204,8 @@ void CMainFrame::SavePictureWithDialog() {
 }
 
 void CMainFrame::CopyPicture() {
-    if (view_->Picture().isNull()) {
-        ShowStatus(QStringLiteral("There is no picture to copy."));
+    if (!view_->HasData())
         return;
-    }
     QGuiApplication::clipboard()->setImage(view_->Picture());
     ShowStatus(QStringLiteral("Picture copied to the clipboard."));
 }
@@ -227,6 +238,7 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     if (path.isEmpty())
         return;
     event->acceptProposedAction();
+    BeginCommand();
     view_->OpenFile(path);
 }
 
@@ -249,7 +261,7 @@ void CMainFrame::SetWindowTitle(const QString& title) {
 }
 
 void CMainFrame::ShowStatus(const QString& message) {
-    statusBar()->showMessage(message);
+    statusBar()->showMessage(message, statusTimeoutMs_);
 }
 
 void CMainFrame::ShowMessage(const QString& message) {

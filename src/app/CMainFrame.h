@@ -15,7 +15,8 @@ class QToolButton;
 
 // The main window: the toolbar of the 21 commands, the view as the central widget and a
 // status bar. It is the view's host: it runs the dialogs the view asks for and shows its
-// title and status lines. Window geometry and the recent files live in the profile.
+// title and status lines. Window geometry, the recent files and the window's preferences
+// (WindowPreferences) live in the profile.
 class CMainFrame : public QMainWindow, public ViewHost {
     Q_OBJECT
 
@@ -39,6 +40,10 @@ public:
     // The raw file (".KVT" in any case) of a drop, or an empty text.
     static QString RawFileOfDrop(const QMimeData* data);
 
+    // How long a status-bar message stays when no command clears it before; tests shorten it.
+    static constexpr int kStatusTimeoutMs = 10000;
+    void SetStatusTimeout(int milliseconds) { statusTimeoutMs_ = milliseconds; }
+
     // ViewHost
     QString ChooseRawFile(const QString& caption) override;
     QString ChooseSavePath() override;
@@ -56,6 +61,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Every command starts here: the status bar's last message is stale from now on.
+    void BeginCommand();
     void CreateToolBar();
     void CreateWindowActions();
     void RebuildRecentMenu();
@@ -68,4 +75,5 @@ private:
     QToolBar* toolBar_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     RecentFileList recentFiles_;
+    int statusTimeoutMs_ = kStatusTimeoutMs;
 };

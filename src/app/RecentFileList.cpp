@@ -15,6 +15,18 @@ QString Normalised(const QString& path) {
 
 } // namespace
 
+QString RecentFileList::MenuText(const QString& path) {
+    const QFileInfo file(path);
+    QString folder = QDir::toNativeSeparators(file.absolutePath());
+    if (folder.size() > kMaxFolderChars) {
+        const int head = kMaxFolderChars / 3;
+        const int tail = kMaxFolderChars - head - 1;
+        folder = folder.left(head) + QChar(0x2026) + folder.right(tail);
+    }
+    QString text = file.fileName() + QStringLiteral(" \u2014 ") + folder;
+    return text.replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
 QStringList RecentFileList::WithAdded(const QStringList& files, const QString& path) {
     const QString added = Normalised(path);
     QStringList result{added};

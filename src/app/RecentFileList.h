@@ -16,6 +16,12 @@ public:
     void Remove(const QString& path);
     const QStringList& Files() const { return files_; }
 
+    // The menu entry of a recent file: its name, then its folder ("demo.KVT — /data/route7"),
+    // with '&' doubled so that no letter becomes a shortcut and a folder longer than
+    // kMaxFolderChars shortened in its middle.
+    static QString MenuText(const QString& path);
+    static constexpr int kMaxFolderChars = 60;
+
     // `files` with `path` first, an earlier entry of the same file dropped, at most kMaxFiles.
     static QStringList WithAdded(const QStringList& files, const QString& path);
 

@@ -5,6 +5,7 @@
 #include "images/PictureButtons.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTimer>
 
@@ -207,6 +208,10 @@ bool CviewPicture::IsPlaying() const {
     return playTimer_ && playTimer_->isActive();
 }
 
+void CviewPicture::SetPlayRate(int picturesPerSecond) {
+    playRate_ = std::clamp(picturesPerSecond, 1, kMaxPlayRate);
+}
+
 void CviewPicture::StartPlay(Canvas& dc, int direction) {
     playState = 2;
     step = 1;
@@ -222,11 +227,12 @@ void CviewPicture::StartPlay(Canvas& dc, int direction) {
     }
     if (!playTimer_) {
         playTimer_ = std::make_unique<QTimer>();
-        playTimer_->setInterval(0);
+        // A steady pace: a coarse timer may tick up to 5 % early or late.
+        playTimer_->setTimerType(Qt::PreciseTimer);
         QObject::connect(playTimer_.get(), &QTimer::timeout, playTimer_.get(),
                          [this] { PlayTick(); });
     }
-    playTimer_->start();
+    playTimer_->start(1000 / playRate_);
 }
 
 void CviewPicture::PlayTick() {
@@ -275,11 +281,14 @@ void CviewPicture::SaveImage(int index) {
         Status(QStringLiteral("There is no picture to save."));
         return;
     }
-    const QString path = chooseSavePath ? chooseSavePath() : QString();
+    QString path = chooseSavePath ? chooseSavePath() : QString();
     if (path.isEmpty()) {
         Status(QStringLiteral("Saving the picture was cancelled; nothing was written."));
         return;
     }
+    // The pictures are JPEGs: a bare name gets the extension the dialog's filter shows.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += path.endsWith(QLatin1Char('.')) ? QStringLiteral("JPG") : QStringLiteral(".JPG");
     std::string error;
     if (!store_.PictureBytes(index, &bytes_, &error)) {
         Status(QStringLiteral("The picture was not saved: %1").arg(QString::fromStdString(error)));

@@ -19,10 +19,11 @@ class QTimer;
 // viewRect, with its distance as a caption and a row of seven buttons (first, play backwards,
 // step back, step forward, play forwards, last, save).
 //
-// A play shows one picture per tick of a zero-interval timer, so the window keeps taking
-// clicks and keys while it runs; the view routes them here (OnPictureClick, OnKeyDuringPlay)
-// and stops the play before any other command (StopPlay). The canvas given to the click that
-// started a play is drawn on by its ticks, so it must outlive the play.
+// A play shows one picture per tick of a timer at the play rate (10 pictures a second unless
+// the window sets another), so the window keeps taking clicks and keys while it runs; the view
+// routes them here (OnPictureClick, OnKeyDuringPlay) and stops the play before any other command
+// (StopPlay). The canvas given to the click that started a play is drawn on by its ticks, so it
+// must outlive the play.
 class CviewPicture {
 public:
     explicit CviewPicture(Czipimg& store);
@@ -49,13 +50,20 @@ public:
     // runs only stops it; one outside is dropped.
     void OnPictureClick(Canvas& dc, int x, int y);
     bool IsPlaying() const;
+    // Pictures a second of a play, kept within 1 to kMaxPlayRate; a running play keeps its pace
+    // until the next start.
+    void SetPlayRate(int picturesPerSecond);
+    int PlayRate() const { return playRate_; }
     // Stops a running play: playState 1 and the buttons drawn. Nothing when no play runs.
     void StopPlay(Canvas& dc);
     // A key pressed during a play writes "%d---%d" (key, 0) into the frame title.
     void OnKeyDuringPlay(int key);
-    // Picture index saved unchanged to a file the user chooses; the outcome goes to the status
-    // bar.
+    // Picture index saved unchanged to a file the user chooses (".JPG" added to a name without
+    // an extension); the outcome goes to the status bar.
     void SaveImage(int index);
+
+    static constexpr int kDefaultPlayRate = 10;
+    static constexpr int kMaxPlayRate = 1000;
 
     static QString CaptionText(int distance);
     static CanvasFont CaptionFont() {
@@ -99,4 +107,5 @@ private:
     Canvas* playCanvas_ = nullptr;
     int playNext_ = 0;
     int playDirection_ = 1;
+    int playRate_ = kDefaultPlayRate;
 };

@@ -292,6 +292,8 @@ void CVorlixView::TextExport() {
                              .arg(status.resultCount)
                              .arg(status.segmentCount)
                              .arg(FromStd(doc_.txtPath), FromStd(doc_.rdoPath)));
+    else if (status.message == kCancelledMessage)
+        host_.ShowStatus(QStringLiteral("Export cancelled; no file was replaced."));
     else
         host_.ShowStatus(QStringLiteral("Export failed: %1").arg(FromStd(status.message)));
 }

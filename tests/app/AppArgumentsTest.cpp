@@ -27,21 +27,26 @@ private slots:
                                                                  "--screenshot",
                                                                  "o.png",
                                                                  "--size",
-                                                                 "800x600",
+                                                                 "1250x700",
                                                                  "--page",
                                                                  "3",
                                                                  "a.KVT"}
                                                   << ""
                                                   << "a.KVT"
                                                   << "o.png"
-                                                  << "signal-geo" << QSize(800, 600) << 3;
+                                                  << "signal-geo" << QSize(1250, 700) << 3;
         QTest::newRow("platform for Qt is kept aside")
             << QStringList{"-platform", "offscreen", "a.KVT"} << ""
             << "a.KVT"
             << ""
             << "result" << standard << 0;
-        QTest::newRow("size too small")
-            << QStringList{"--screenshot", "o.png", "--size", "99x600", "a.KVT"} << "--size"
+        QTest::newRow("narrower than the smallest window")
+            << QStringList{"--screenshot", "o.png", "--size", "1249x800", "a.KVT"} << "1250x700"
+            << ""
+            << ""
+            << "" << standard << 0;
+        QTest::newRow("lower than the smallest window")
+            << QStringList{"--screenshot", "o.png", "--size", "1300x699", "a.KVT"} << "1250x700"
             << ""
             << ""
             << "" << standard << 0;

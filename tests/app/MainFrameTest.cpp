@@ -173,14 +173,14 @@ private slots:
             first->ShowWithSavedGeometry(); // first run: maximised
             QVERIFY(first->isMaximized());
             first->showNormal();
-            first->setGeometry(120, 80, 900, 640);
+            first->setGeometry(120, 80, 1300, 800);
             QVERIFY(QTest::qWaitForWindowExposed(first.get()));
             first->RequestExit();
         }
         const auto second = MakeFrame();
         second->ShowWithSavedGeometry();
         QVERIFY(!second->isMaximized());
-        QCOMPARE(second->geometry().size(), QSize(900, 640));
+        QCOMPARE(second->geometry().size(), QSize(1300, 800));
     }
 
     void progressStopsOnceCancelled() {

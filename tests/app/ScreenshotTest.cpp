@@ -51,10 +51,11 @@ private slots:
         QTest::addColumn<QSize>("size");
         QTest::newRow("result, default size") << "result" << QStringList{} << QSize(1600, 1000);
         QTest::newRow("load signal, second page")
-            << "signal-load" << QStringList{"--size", "800x500", "--page", "1"} << QSize(800, 500);
+            << "signal-load" << QStringList{"--size", "1250x700", "--page", "1"}
+            << QSize(1250, 700);
         QTest::newRow("geophone spectrum")
-            << "spectrum-geo" << QStringList{"--size", "640x480"} << QSize(640, 480);
-        QTest::newRow("other") << "other" << QStringList{"--size=1024x768"} << QSize(1024, 768);
+            << "spectrum-geo" << QStringList{"--size", "1300x800"} << QSize(1300, 800);
+        QTest::newRow("other") << "other" << QStringList{"--size=1280x720"} << QSize(1280, 720);
     }
     void writesThePictureOfTheAskedScreenAndSize() {
         QFETCH(QString, screen);
@@ -85,8 +86,8 @@ private slots:
             << QStringList{"--screenshot", "@OUT@", "@MISSING@"} << "missing.KVT";
         QTest::newRow("picture cannot be written")
             << QStringList{"--screenshot", "@FOLDER@/no-such-folder/x.png"} << "cannot write";
-        QTest::newRow("bad size") << QStringList{"--size", "10x10", "--screenshot", "@OUT@"}
-                                  << "--size";
+        QTest::newRow("smaller than the smallest window")
+            << QStringList{"--size", "800x600", "--screenshot", "@OUT@"} << "from 1250x700";
         QTest::newRow("window without a display") << QStringList{} << "--screenshot";
     }
     void refusesWithAMessageOnStderr() {

@@ -205,8 +205,8 @@ private slots:
         QCOMPARE(view.playState, static_cast<std::int16_t>(drawn ? 0 : 1));
     }
 
-    // Steps and jumps act at once; a play returns from the click and shows a picture per pass
-    // of the event loop, to the end, at a step of one. Every picture shown moves cursor 1.
+    // Steps and jumps act at once; a play returns from the click and shows a picture per tick
+    // of its timer, to the end, at a step of one. Every picture shown moves cursor 1.
     void buttonActions_data() {
         QTest::addColumn<int>("start");
         QTest::addColumn<int>("button");
@@ -268,9 +268,7 @@ private slots:
         Viewer v(files_.img);
         v.Start(0);
         v.Click(PictureButtons::PlayForwards);
-        // One pass of the event loop at a time, so that the play is still running.
-        for (int pass = 0; pass < 1000 && v.frames < 3; ++pass)
-            QCoreApplication::processEvents();
+        QTRY_VERIFY(v.frames >= 3); // at 10 a second the 40 pictures take 4 s
         v.view.OnKeyDuringPlay(Qt::Key_A);
         QCOMPARE(v.title, QStringLiteral("65---0"));
         v.view.OnPictureClick(v.dc, kView.left - 3, 100); // outside: dropped, the play goes on
@@ -294,19 +292,52 @@ private slots:
         QVERIFY(!v.ButtonsDrawn());
     }
 
+    // Fault: the play ran as fast as the event loop (1,000 pictures in 2 s). Now it shows no
+    // more pictures than its rate allows, none at once, and goes on.
+    void playKeepsItsRate_data() {
+        QTest::addColumn<int>("rate"); // pictures a second; 0: not set
+        QTest::addColumn<int>("atMost");
+        QTest::newRow("10 a second unless set") << 0 << 5;
+        QTest::newRow("20 a second") << 20 << 10;
+        QTest::newRow("below 1 is 1 a second") << -3 << 0;
+    }
+    void playKeepsItsRate() {
+        QFETCH(int, rate);
+        QFETCH(int, atMost);
+        Viewer v(files_.img);
+        if (rate != 0)
+            v.view.SetPlayRate(rate);
+        v.Start(0);
+        v.Click(PictureButtons::PlayForwards);
+        for (int pass = 0; pass < 50; ++pass)
+            QCoreApplication::processEvents();
+        QCOMPARE(v.frames, 0);
+        QTest::qWait(450);
+        QVERIFY2(v.frames <= atMost, qPrintable(QString::number(v.frames)));
+        QVERIFY(v.view.IsPlaying());
+        if (atMost > 0)
+            QTRY_VERIFY(v.frames >= 1);
+        v.view.StopPlay(v.dc);
+    }
+
     // The picture's bytes are written unchanged through a temporary file; a cancelled dialog
     // or a folder that is not there writes nothing, and the status bar says which.
     void saveWritesThePictureUnchangedOrNothing_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("said");
-        QTest::newRow("written") << QStringLiteral("shot.JPG") << QStringLiteral("saved");
-        QTest::newRow("cancelled") << QString() << QStringLiteral("cancelled");
-        QTest::newRow("folder missing")
-            << QStringLiteral("no/such/shot.JPG") << QStringLiteral("not saved");
+        QTest::addColumn<bool>("written"); // as shot.JPG
+        QTest::newRow("written") << "shot.JPG"
+                                 << "saved to" << true;
+        QTest::newRow("no extension: .JPG added") << "shot"
+                                                  << "shot.JPG." << true;
+        QTest::newRow("cancelled") << QString() << "cancelled" << false;
+        QTest::newRow("folder missing") << "no/such/shot.JPG"
+                                        << "not saved" << false;
     }
     void saveWritesThePictureUnchangedOrNothing() {
         QFETCH(QString, name);
         QFETCH(QString, said);
+        QFETCH(bool, written);
         TempDir out;
         Viewer v(files_.img);
         v.Start(6);
@@ -317,7 +348,7 @@ private slots:
         QVERIFY2(v.status[0].contains(said), qPrintable(v.status[0]));
         QVERIFY(!out.HasTemporaryFiles());
         QFile file(QString::fromStdString(out.File("shot.JPG")));
-        QCOMPARE(file.open(QIODevice::ReadOnly), name == QLatin1String("shot.JPG"));
+        QCOMPARE(file.open(QIODevice::ReadOnly), written);
         if (file.isOpen()) {
             std::vector<std::uint8_t> bytes;
             QVERIFY(v.store.PictureBytes(6, &bytes));

@@ -146,7 +146,7 @@ private slots:
         t.host.cancelProgressAfter = 1;
         t.view.RunCommand(ViewCommand::TextExport);
         QVERIFY(!std::filesystem::exists(txt));
-        QVERIFY(t.host.statuses.last().contains(QStringLiteral("Cancelled")));
+        QCOMPARE(t.host.statuses.last(), QStringLiteral("Export cancelled; no file was replaced."));
         QVERIFY(!dir_.HasTemporaryFiles());
 
         t.host.cancelProgressAfter = -1;
