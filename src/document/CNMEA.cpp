@@ -22,16 +22,23 @@ constexpr int kDistanceOffset = 40, kTimeOffset = 52;
 // Offsets inside the temperature record body.
 constexpr int kTemperatureOffset = 4, kCountOffset = 8;
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+// Far more than the capacities can take (about 1.3 MB of records): a damaged or foreign file is
+// not read further.
+constexpr std::size_t kMostBytes = std::size_t{256} << 20;
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, bool* cut) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
         return false;
     constexpr std::size_t kChunk = 1 << 16;
-    // Far more than the capacities can take (about 1.3 MB of records): a damaged or foreign
-    // file is not read further.
-    constexpr std::size_t kMostBytes = std::size_t{256} << 20;
     std::size_t used = 0;
-    while (used < kMostBytes) {
+    *cut = false;
+    while (true) {
+        if (used >= kMostBytes) {
+            std::uint8_t more;
+            *cut = std::fread(&more, 1, 1, f) == 1;
+            break;
+        }
         bytes.resize(used + kChunk);
         std::size_t got = std::fread(bytes.data() + used, 1, kChunk, f);
         used += got;
@@ -55,16 +62,29 @@ void Widen(float value, float& lo, float& hi) {
 int CNMEA::ReadGpsFile() {
     trackCount = 0;
     temperatureCount = 0;
+    readNote.clear();
     std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(gpsPath, bytes))
+    bool cut = false;
+    if (!ReadWholeFile(gpsPath, bytes, &cut))
         return -1;
     ParseGpsBytes(bytes.data(), bytes.size());
+    if (cut && readNote.empty())
+        readNote = "only its first " + std::to_string(kMostBytes >> 20) + " MB are read";
     return 0;
 }
+
+namespace {
+
+std::string StoppedAt(std::size_t at, std::size_t size, const char* why) {
+    return "read up to byte " + std::to_string(at) + " of " + std::to_string(size) + ": " + why;
+}
+
+} // namespace
 
 void CNMEA::ParseGpsBytes(const std::uint8_t* bytes, std::size_t size) {
     trackCount = 0;
     temperatureCount = 0;
+    readNote.clear();
     bool firstTrackRecord = true;
     float previousDistance = 0.0f;
     float previousTime = 0.0f;
@@ -72,16 +92,22 @@ void CNMEA::ParseGpsBytes(const std::uint8_t* bytes, std::size_t size) {
     // Entries are looked for on 4-byte steps only; a body follows its 3-byte lead-in directly.
     std::size_t p = 0;
     while (size > 0 && p < size - 1) {
-        if (trackCount >= kTrackCapacity && temperatureCount >= kTemperatureCapacity)
+        if (trackCount >= kTrackCapacity && temperatureCount >= kTemperatureCapacity) {
+            readNote = StoppedAt(p, size, "the track and the temperatures are full");
             break; // nothing more could be stored
+        }
         const std::uint8_t tag = bytes[p];
         if (tag == 'G') {
             const std::size_t body = p + kLeadInSize;
-            if (body + kTrackBodySize > size)
-                break; // cut short by the end of the file
-            std::memcpy(trackBody, bytes + body, kTrackBodySize);
-            if (byteorder::LoadLE<std::int16_t>(trackBody) != kTrackCheck)
+            if (body + kTrackBodySize > size) {
+                readNote = StoppedAt(p, size, "the last track record is cut short");
                 break;
+            }
+            std::memcpy(trackBody, bytes + body, kTrackBodySize);
+            if (byteorder::LoadLE<std::int16_t>(trackBody) != kTrackCheck) {
+                readNote = StoppedAt(p, size, "a damaged track record");
+                break;
+            }
             const float distance = byteorder::LoadLE<float>(trackBody + kDistanceOffset);
             const float time = byteorder::LoadLE<float>(trackBody + kTimeOffset);
             if (trackCount < kTrackCapacity) {
@@ -107,11 +133,15 @@ void CNMEA::ParseGpsBytes(const std::uint8_t* bytes, std::size_t size) {
             p = body + kTrackBodySize;
         } else if (tag == 'I') {
             const std::size_t body = p + kLeadInSize;
-            if (body + kTemperatureBodySize > size)
+            if (body + kTemperatureBodySize > size) {
+                readNote = StoppedAt(p, size, "the last temperature record is cut short");
                 break;
+            }
             std::memcpy(temperatureBody, bytes + body, kTemperatureBodySize);
-            if (byteorder::LoadLE<std::int16_t>(temperatureBody) != kTemperatureCheck)
+            if (byteorder::LoadLE<std::int16_t>(temperatureBody) != kTemperatureCheck) {
+                readNote = StoppedAt(p, size, "a damaged temperature record");
                 break;
+            }
             if (temperatureCount < kTemperatureCapacity) {
                 TemperaturePoint& point = temperatures[temperatureCount];
                 point.temperature = byteorder::LoadLE<float>(temperatureBody + kTemperatureOffset);

@@ -46,6 +46,9 @@ public:
     FixedArray<TrackPoint, kTrackCapacity> track;
     FixedArray<TemperaturePoint, kTemperatureCapacity> temperatures;
     std::string gpsPath;
+    // Why the last read stopped before the end of the file ("read up to byte 3400 of 3500: a
+    // damaged track record"); empty when it read the whole file. What was read is kept.
+    std::string readNote;
     std::uint8_t trackBody[kTrackBodySize] = {};
     std::uint8_t temperatureBody[kTemperatureBodySize] = {};
     double latitudeAt = 0.0;

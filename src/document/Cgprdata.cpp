@@ -220,6 +220,11 @@ int Cgprdata::ReadFile(std::string* note) {
         return refuse("The GPR file " + quoted + " holds no scan.");
     if (read < scans)
         Append(said, "The GPR file ends early: " + std::to_string(read) + " scans are read.");
+    else if (const long long rest = file.Size() % kBlockBytes;
+             rest != 0 && read == scans && file.Size() / kBlockBytes - 1 == scans)
+        Append(said, "The GPR file ends inside a scan: " + std::to_string(read) +
+                         " whole scans are read, the last " + std::to_string(rest) +
+                         " bytes are not.");
     if (marksCut)
         Append(said, "The GPR file has more than " + std::to_string(kMaxMarks) +
                          " marks; only the first " + std::to_string(kMaxMarks) + " are kept.");

@@ -1,6 +1,8 @@
 #include "document/CompanionFiles.h"
 
 #include "document/ByteOrder.h"
+#include "document/CNMEA.h"
+#include "document/Czipimg.h"
 
 #include <algorithm>
 #include <cctype>
@@ -50,3 +52,23 @@ std::string FindCompanionFile(const std::string& derivedPath) {
         return derivedPath;
     return (derived.parent_path() / found).string();
 }
+
+namespace companions {
+
+std::string ImageIndexNote(const Czipimg& images) {
+    if (!images.indexRebuilt)
+        return {};
+    return "The picture index of \"" + images.imgPath +
+           "\" is missing: " + std::to_string(images.count) +
+           " pictures were found and indexed in memory; the file is not changed.";
+}
+
+std::string GpsReadNote(const CNMEA& gps) {
+    if (gps.readNote.empty())
+        return {};
+    return "The GPS file \"" + gps.gpsPath + "\" is " + gps.readNote + "; " +
+           std::to_string(gps.trackCount) + " track points and " +
+           std::to_string(gps.temperatureCount) + " temperature points are used.";
+}
+
+} // namespace companions

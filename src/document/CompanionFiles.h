@@ -15,3 +15,13 @@ CompanionNames DeriveCompanionNames(const std::string& rawPath);
 // same folder whose name matches it ignoring case (a recorder may write "T.kvt" with "T.img");
 // the derived name when neither exists.
 std::string FindCompanionFile(const std::string& derivedPath);
+
+class Czipimg;
+class CNMEA;
+
+// What the status bar and `info` say of companion files read only in part or repaired in
+// memory; empty when there is nothing to say.
+namespace companions {
+std::string ImageIndexNote(const Czipimg& images);
+std::string GpsReadNote(const CNMEA& gps);
+} // namespace companions

@@ -103,7 +103,7 @@ ConversionStatus ConvertRawFile(const std::string& rawPath, const std::string& o
 
     RawFile file;
     std::string error;
-    if (!file.Open(rawPath, kMaxSegmentGroups, &error))
+    if (!file.Open(rawPath, kMaxSegmentGroups, &error) || !file.IsUsable(kMaxSegmentGroups, &error))
         return Fail(status, error);
     if (channelsOut)
         *channelsOut = file.Channels();
@@ -167,8 +167,5 @@ ConversionStatus ConvertRawFile(const std::string& rawPath, const std::string& o
     if (!AtomicFileWriter::CommitBoth(aFile, cFile, &error))
         return Fail(status, error);
     status.ok = true;
-    if (groups == 0)
-        status.message = "\"" + rawPath + "\" holds no whole group of samples (" +
-                         std::to_string(file.FileSize()) + " bytes): the exchange files are empty.";
     return status;
 }

@@ -48,7 +48,7 @@ std::string DefaultOutputBase(const std::string& rawPath);
 
 struct ConversionStatus {
     bool ok = false;          // both files written
-    std::string message;      // why nothing was written, or a note on an empty input
+    std::string message;      // why nothing was written
     std::string aPath, cPath; // the files written
     std::int64_t groupCount = 0;
     std::int64_t aRecords = 0;
@@ -58,8 +58,9 @@ struct ConversionStatus {
 // Converts the whole of rawPath into outBase + "_A.DAT" and outBase + "_C.DAT". The input is
 // read in large blocks into fixed buffers; each output is written under a temporary name and
 // renamed into place only when complete, so a failed conversion leaves earlier files with the
-// same names untouched. A file without a whole group gives two empty files and a note in
-// `message`. The file's channel table replaces *channelsOut (when given) once the file is open.
+// same names untouched. A file that is not a usable raw test file (RawFile::IsUsable) is refused
+// and nothing is written. The file's channel table replaces *channelsOut (when given) once the
+// file is open.
 // Progress counts groups.
 ConversionStatus ConvertRawFile(const std::string& rawPath, const std::string& outBase,
                                 Cchannel* channelsOut, const ProgressCallback& progress = {},

@@ -67,7 +67,8 @@ void Czipimg::Forget() {
 
 std::string Czipimg::ReadImageIndex(float videoOffset) {
     bool needsRebuild = false;
-    std::string note = ReadIndexOnce(videoOffset, &needsRebuild);
+    indexRebuilt = false;
+    const std::string note = ReadIndexOnce(videoOffset, &needsRebuild);
     if (!needsRebuild)
         return note;
     const int found = RebuildImageIndex();
@@ -76,9 +77,11 @@ std::string Czipimg::ReadImageIndex(float videoOffset) {
     if (found < 0)
         return "The picture index of " + Quoted(imgPath) +
                " is missing and cannot be rebuilt: " + std::strerror(errno);
-    // Read once more; a header that still says N < 1 leaves the count at 0.
-    note = ReadIndexOnce(videoOffset, &needsRebuild);
-    return note;
+    FilePtr f(std::fopen(imgPath.c_str(), "rb"));
+    if (!f)
+        return "Cannot open the road images " + Quoted(imgPath) + ": " + std::strerror(errno);
+    indexRebuilt = true;
+    return ReadEntries(f.get(), found, videoOffset);
 }
 
 std::string Czipimg::ReadIndexOnce(float videoOffset, bool* needsRebuild) {
@@ -113,14 +116,17 @@ std::string Czipimg::ReadIndexOnce(float videoOffset, bool* needsRebuild) {
     const long long indexEnd = static_cast<long long>(indexOffset) + 8LL * n;
     if (indexOffset < 0 || indexEnd > length)
         return "The picture index of " + Quoted(imgPath) + " lies outside the file.";
+    return ReadEntries(f.get(), n, videoOffset);
+}
 
+std::string Czipimg::ReadEntries(std::FILE* f, int n, float videoOffset) {
     // The index in small pieces: at most 720 kB, and nothing kept but the distances.
     distance.resize(static_cast<std::size_t>(n));
     constexpr int kChunk = 512;
     unsigned char chunk[kChunk * kEntrySize];
     for (int first = 0; first < n; first += kChunk) {
         const int entries = std::min(kChunk, n - first);
-        if (!ReadAt(f.get(), indexOffset + 8LL * first, chunk,
+        if (!ReadAt(f, indexOffset + 8LL * first, chunk,
                     static_cast<std::size_t>(entries) * kEntrySize)) {
             Forget();
             pictureCount = n;
@@ -135,7 +141,8 @@ std::string Czipimg::ReadIndexOnce(float videoOffset, bool* needsRebuild) {
 }
 
 int Czipimg::RebuildImageIndex() {
-    FilePtr f(std::fopen(imgPath.c_str(), "r+b"));
+    // Read only: a damaged file is never rewritten from its own contents.
+    FilePtr f(std::fopen(imgPath.c_str(), "rb"));
     if (!f)
         return -1;
     const long long length = FileLength(f.get());
@@ -169,18 +176,6 @@ int Czipimg::RebuildImageIndex() {
     }
     if (taken == 0)
         return -2;
-
-    unsigned char values[16];
-    byteorder::StoreLE<std::int32_t>(values, kRebuiltHeaderValue);
-    byteorder::StoreLE<std::int32_t>(values + 4, taken);
-    byteorder::StoreLE<std::int32_t>(values + 8, kRebuiltIndexOffset);
-    byteorder::StoreLE<std::int32_t>(values + 12, static_cast<std::int32_t>(length));
-    if (std::fseek(f.get(), kHeaderValuesOffset, SEEK_SET) != 0 ||
-        std::fwrite(values, 1, sizeof values, f.get()) != sizeof values ||
-        std::fflush(f.get()) != 0)
-        return -1;
-    if (std::fclose(f.release()) != 0)
-        return -1;
     headerValue0 = kRebuiltHeaderValue;
     pictureCount = taken;
     indexOffset = kRebuiltIndexOffset;

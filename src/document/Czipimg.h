@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -59,9 +60,11 @@ public:
     std::int32_t pictureHeight = 480;
 
     int count = 0;                      // the viewer's copy of N (0 when nothing usable)
+    bool indexRebuilt = false;          // the index was missing and rebuilt in memory
     std::vector<std::int32_t> distance; // the viewer's picture distances (feet, offset applied)
 
 private:
     std::string ReadIndexOnce(float videoOffset, bool* needsRebuild);
+    std::string ReadEntries(std::FILE* file, int n, float videoOffset);
     void Forget();
 };

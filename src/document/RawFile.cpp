@@ -1,5 +1,10 @@
 #include "document/RawFile.h"
 
+#include "document/ByteOrder.h"
+
+#include <algorithm>
+#include <cmath>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -56,6 +61,55 @@ bool RawFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const
         out += got;
         offset += static_cast<std::uint64_t>(got);
         size -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+namespace {
+
+// Printable Latin-1: what a recorder writes into a channel name.
+bool IsPrintableLatin1(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte >= 0x20 && byte < 0x7F) || byte >= 0xA0;
+    });
+}
+
+} // namespace
+
+bool RawFile::IsUsable(int segmentGroups, std::string* why) const {
+    const std::string name = "\"" + path_ + "\"";
+    if (groupCount_ <= 0) {
+        *why = name + " holds no whole group of samples (" + std::to_string(fileSize_) + " bytes).";
+        return false;
+    }
+    const std::string notRaw = name + " is not a raw test file: ";
+    for (int i = 0; i < channels_.activeCount; ++i) {
+        const int channel = channels_.activeList[i];
+        for (const std::string& text : channels_.dataChannels[channel].names)
+            if (!IsPrintableLatin1(text)) {
+                *why =
+                    notRaw + "the names of channel " + std::to_string(channel) + " are not text.";
+                return false;
+            }
+    }
+    // A recorder writes a DMI distance into every group; a damaged group may carry one that is
+    // not a number, a foreign file many.
+    const std::int64_t groups = std::min<std::int64_t>(groupCount_, std::max(1, segmentGroups));
+    std::int64_t notNumbers = 0;
+    for (std::int64_t g = 0; g < groups; ++g) {
+        std::uint8_t field[4];
+        if (!ReadAt(static_cast<std::uint64_t>(rawfile::kHeaderSize + g * groupSize_ +
+                                               rawfile::kGroupDistanceOffset),
+                    field, sizeof field))
+            break;
+        if (!std::isfinite(byteorder::LoadLE<float>(field)))
+            ++notNumbers;
+    }
+    if (notNumbers > std::max<std::int64_t>(1, groups / 100)) {
+        *why = notRaw + std::to_string(notNumbers) + " of the " + std::to_string(groups) +
+               " group distances of its first segment are not numbers.";
+        return false;
     }
     return true;
 }

@@ -20,6 +20,11 @@ public:
     // be opened or read; an empty or short file opens with no groups.
     bool Open(const std::string& path, int segmentGroups, std::string* error);
     void Close();
+    // Whether an opened file is a raw test file the program can use: it holds a whole group,
+    // the names of its active channels are printable Latin-1 text, and the DMI distances of
+    // its first segment are numbers (one damaged group is allowed for). False with the reason
+    // in *why. Every reader of raw files (open, export, conversion, info) asks this first.
+    bool IsUsable(int segmentGroups, std::string* why) const;
 
     // Reads `size` bytes at `offset`; false when the file ends before them or a read fails.
     bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const;

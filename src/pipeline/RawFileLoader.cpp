@@ -28,14 +28,11 @@ int TakeTables(CVorlixDoc& doc, const RawFile& file, int segment, LoadResult* re
 
 } // namespace
 
-bool RawFileLoader::Validate(const RawFile& file, const Calibration& calibration,
+bool RawFileLoader::Validate(const RawFile& file, int segmentGroups, const Calibration& calibration,
                              std::string* error) const {
     const std::string name = "\"" + file.Path() + "\"";
-    if (file.GroupCount() <= 0) {
-        *error = name + " holds no whole group of samples (" + std::to_string(file.FileSize()) +
-                 " bytes).";
+    if (!file.IsUsable(segmentGroups, error))
         return false;
-    }
     if (calibration.geophone < 1 || calibration.geophone > 4) {
         *error = "Geophone " + std::to_string(calibration.geophone) +
                  " is not a geophone of the test (1 to 4); choose one in the options.";
@@ -61,7 +58,7 @@ LoadResult RawFileLoader::OpenNewFile(CVorlixDoc& doc, const std::string& path,
     LoadResult result;
     RawFile file;
     if (!file.Open(path, SegmentGroups(doc.options), &result.message) ||
-        !Validate(file, CalibrationOf(doc.options), &result.message))
+        !Validate(file, SegmentGroups(doc.options), CalibrationOf(doc.options), &result.message))
         return result;
 
     doc.rawPath = path;
@@ -75,12 +72,18 @@ LoadResult RawFileLoader::OpenNewFile(CVorlixDoc& doc, const std::string& path,
     doc.gps.ReadGpsFile();
     doc.gps.ComputeRanges();
 
-    std::string notes = doc.images.ReadImageIndex(doc.options.videoOffset);
+    std::string notes;
+    auto note = [&notes](const std::string& text) {
+        if (!text.empty())
+            notes += (notes.empty() ? "" : " ") + text;
+    };
+    note(doc.images.ReadImageIndex(doc.options.videoOffset));
+    note(companions::ImageIndexNote(doc.images));
+    note(companions::GpsReadNote(doc.gps));
     if (doc.options.showGprColormap != 0) {
         std::string gprNote;
         doc.gpr.gprData.ReadFile(&gprNote);
-        if (!gprNote.empty())
-            notes += (notes.empty() ? "" : " ") + gprNote;
+        note(gprNote);
     } else {
         doc.gpr.gprData.Clear();
     }
@@ -112,7 +115,7 @@ LoadResult RawFileLoader::ReadSegment(CVorlixDoc& doc, int segment,
     }
     RawFile file;
     if (!file.Open(doc.rawPath, SegmentGroups(doc.options), &result.message) ||
-        !Validate(file, CalibrationOf(doc.options), &result.message))
+        !Validate(file, SegmentGroups(doc.options), CalibrationOf(doc.options), &result.message))
         return result;
     return ReadAndAnalyse(doc, file, segment, smoothing);
 }

@@ -51,7 +51,8 @@ public:
                            const smoothing::SmoothingSettings& smoothing);
 
 private:
-    bool Validate(const RawFile& file, const Calibration& calibration, std::string* error) const;
+    bool Validate(const RawFile& file, int segmentGroups, const Calibration& calibration,
+                  std::string* error) const;
     LoadResult ReadAndAnalyse(CVorlixDoc& doc, const RawFile& file, int segment,
                               const smoothing::SmoothingSettings& smoothing);
 

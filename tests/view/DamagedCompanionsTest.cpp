@@ -28,15 +28,16 @@ private:
 private slots:
     void rawFileOpensDespiteDamagedCompanions_data() {
         QTest::addColumn<QString>("damage");
-        QTest::addColumn<bool>("noted"); // the status bar names what was refused
+        QTest::addColumn<bool>("noted"); // the status bar names what was refused or cut
         QTest::newRow("pictures cut short") << "img-short" << true;
         QTest::newRow("absurd picture count") << "img-count" << true;
         QTest::newRow("index past the end") << "img-index" << true;
         QTest::newRow("negative index offset") << "img-negative" << true;
         QTest::newRow("GPR wrong kind mark") << "gpr-kind" << true;
         QTest::newRow("GPR header only") << "gpr-header" << true;
-        QTest::newRow("GPR cut inside a scan") << "gpr-cut" << false;
-        QTest::newRow("GPS cut short") << "gps-short" << false;
+        QTest::newRow("GPR cut inside a scan") << "gpr-cut" << true;
+        QTest::newRow("GPS cut short") << "gps-short" << true;
+        QTest::newRow("picture index missing") << "img-no-index" << true;
         QTest::newRow("no companions, GPR display on") << "none" << true;
     }
     void rawFileOpensDespiteDamagedCompanions() {
@@ -56,6 +57,8 @@ private slots:
         else if (d == "img-index")
             WriteInt(files.img, 248,
                      static_cast<std::int32_t>(std::filesystem::file_size(files.img) + 1000));
+        else if (d == "img-no-index")
+            WriteInt(files.img, 244, 0);
         else if (d == "img-negative")
             WriteInt(files.img, 248, -8);
         else if (d == "gpr-kind")
@@ -71,6 +74,11 @@ private slots:
             for (const std::string& path : {files.img, files.dat, files.gps})
                 std::filesystem::remove(path);
 
+        const auto bytes = [](const std::string& path) {
+            std::ifstream in(path, std::ios::binary);
+            return std::string(std::istreambuf_iterator<char>(in), {});
+        };
+        const std::string imagesBefore = bytes(files.img);
         ViewUnderTest t(dir.Path(), QSize(1400, 900));
         t.doc.options.showGprColormap = 1;
         QVERIFY(t.view.OpenFile(QString::fromStdString(files.kvt)));
@@ -78,6 +86,8 @@ private slots:
         QVERIFY(t.doc.cycleCount > 0);
         QVERIFY(t.host.messages.isEmpty());
         QCOMPARE(!t.host.statuses.last().isEmpty(), noted);
+        // Reading never writes: a damaged picture file stays as it was.
+        QVERIFY(bytes(files.img) == imagesBefore);
         for (ViewCommand command :
              {ViewCommand::DataView1, ViewCommand::DataView2, ViewCommand::DataView3,
               ViewCommand::DataView4, ViewCommand::Other}) {

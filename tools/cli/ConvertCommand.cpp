@@ -35,8 +35,6 @@ bool ConvertFile(const std::string& path, const CliArgs& args, const std::string
         return false;
     }
     ledger.Record(path, {status.aPath, status.cPath});
-    if (!status.message.empty())
-        std::fprintf(stderr, "vorlix-cli: %swarning: %s\n", where.c_str(), status.message.c_str());
     std::printf("Converted %lld groups of %d active channels\n",
                 static_cast<long long>(status.groupCount), channels.activeCount);
     std::printf("  %s: %lld records\n", status.aPath.c_str(),

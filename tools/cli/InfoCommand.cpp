@@ -51,12 +51,16 @@ void PrintCompanions(CVorlixDoc& doc) {
         std::printf("  road images: %s (no picture)\n", images.imgPath.c_str());
     if (!imageNote.empty())
         std::printf("    refused: %s\n", imageNote.c_str());
+    if (const std::string note = companions::ImageIndexNote(images); !note.empty())
+        std::printf("    note: %s\n", note.c_str());
 
     if (doc.gps.trackCount == 0 && doc.gps.temperatureCount == 0)
         std::printf("  GPS track: %s (no points)\n", doc.gps.gpsPath.c_str());
     else
         std::printf("  GPS track: %s (%d track points, %d temperature points)\n",
                     doc.gps.gpsPath.c_str(), doc.gps.trackCount, doc.gps.temperatureCount);
+    if (const std::string note = companions::GpsReadNote(doc.gps); !note.empty())
+        std::printf("    note: %s\n", note.c_str());
 
     Cgprdata& gpr = doc.gpr.gprData;
     std::string gprNote;
@@ -88,7 +92,8 @@ int RunInfo(const CliArgs& args) {
     auto doc = std::make_unique<CVorlixDoc>(args.WorkDirectory());
 
     RawFile file;
-    if (!file.Open(path, doc->options.segmentGroups, &error)) {
+    if (!file.Open(path, doc->options.segmentGroups, &error) ||
+        !file.IsUsable(doc->options.segmentGroups, &error)) {
         std::fprintf(stderr, "vorlix-cli: %s\n", error.c_str());
         return 1;
     }
