@@ -51,6 +51,8 @@ void ClearClient(Canvas& dc, DisplayObjects& objects) {
     for (Cmoveline& line : objects.cursorLines)
         line.Forget();
     objects.gprCursor.Forget();
+    objects.detailShown = {};
+    objects.zoomShown = {};
 }
 
 void DrawSignalMode(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, DisplayMode mode) {
@@ -101,6 +103,8 @@ bool DrawSignalPage(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, 
         return false;
     dc.BeginCommand();
     ClearClient(dc, objects);
+    // Paged to from a data view, the mouse must leave the page alone.
+    objects.layout.layoutKind = LayoutKind::Signal;
     figure.DrawPanelFrames(dc);
     switch (mode) {
     case DisplayMode::LoadSignal:
@@ -324,17 +328,17 @@ void DrawDataView(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, Screen v
         placeDetail(detail[1], layout.detail2Rect, 1, 2);
     DrawReadoutBar(dc, objects);
 
+    // Every data view starts with its cursor lines hidden; data view 4 shows again those whose
+    // distance it still shows.
     auto& cursors = objects.cursorLines;
-    if (view != Screen::DataView4) {
-        cursors[0].lineRect = layout.resultRect;
-        if (view != Screen::DataView2) {
-            cursors[1].lineRect = layout.detail1Rect;
-            cursors[2].lineRect = layout.detail2Rect;
-        }
-        for (Cmoveline& line : cursors) {
-            line.newPosition = -1;
-            line.Forget();
-        }
+    cursors[0].lineRect = layout.resultRect;
+    if (view != Screen::DataView2) {
+        cursors[1].lineRect = layout.detail1Rect;
+        cursors[2].lineRect = layout.detail2Rect;
+    }
+    for (Cmoveline& line : cursors) {
+        line.newPosition = -1;
+        line.Forget();
     }
     if (ShowsGpr(LayoutOf(view)) && doc.options.showGprColormap != 0) {
         Ccolormap& map = objects.colourMap;
