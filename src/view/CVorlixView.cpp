@@ -143,9 +143,12 @@ void CVorlixView::Options() {
                              : QString::fromLocal8Bit(error));
     if (doc_.pointCount < 100)
         return;
-    // Another geophone is read from the file again; the smoothing is run anew in any case.
-    if (changes.geophoneChanged && !Reload())
+    // A setting the analysis reads takes the segment through the analysis again (the read
+    // smooths and shows the results); the smoothing alone is only run anew.
+    if (changes.geophoneChanged || changes.analysisChanged) {
+        Reload();
         return;
+    }
     smoothing::SmoothResults(doc_, smoothing::SettingsOf(doc_.options));
     ShowResultView();
 }
@@ -176,7 +179,12 @@ bool CVorlixView::Reload() {
 // result view. A refused file leaves the window as it was, with the reason on the status bar.
 bool CVorlixView::AfterLoad(const LoadResult& result) {
     if (!result.segmentRead) {
-        host_.ShowStatus(FromStd(result.message));
+        // An analysis that cannot run is an error of the settings, shown as such; nothing of
+        // the file was read, and the window stays as it was.
+        if (result.analysisFailed)
+            host_.ShowMessage(FromStd(result.message));
+        else
+            host_.ShowStatus(FromStd(result.message));
         if (doc_.pointCount == 0) {
             // The file shrank under us and nothing of it is left: show an empty screen.
             screen_ = Screen::None;
@@ -204,8 +212,14 @@ bool CVorlixView::AfterLoad(const LoadResult& result) {
 void CVorlixView::StepSegment(bool next) {
     if (!HasData())
         return;
-    if (next ? StepToNextSegment(doc_.options) : StepToPreviousSegment(doc_.options))
-        Reload();
+    const int shown = doc_.options.currentSegment;
+    if (!(next ? StepToNextSegment(doc_.options) : StepToPreviousSegment(doc_.options)))
+        return;
+    const LoadResult result = loader_.ReloadCurrentFile(doc_);
+    // Refused before the read: the window stays on the segment it shows.
+    if (!result.fileOpened)
+        doc_.options.currentSegment = shown;
+    AfterLoad(result);
 }
 
 void CVorlixView::ShowSignalMode(DisplayMode mode) {

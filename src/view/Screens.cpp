@@ -6,6 +6,7 @@
 #include "document/CVorlixDoc.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace screens {
 namespace {
@@ -42,6 +43,24 @@ void DrawSeriesChart(Canvas& dc, CkelGeneralChart& chart, const Rect& rect,
         return;
     chart.DrawCurve(dc, xs.data(), ys.data(), static_cast<int>(xs.size()) - 1);
     chart.DrawTitles(dc);
+}
+
+// Texts of the settings file are Latin-1 bytes.
+QString FromSettingsText(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Widens [low, high] to the finite values of ys; returns false, changing nothing, when there
+// is none.
+bool WidenToValues(const float* ys, int count, float& low, float& high, bool started) {
+    for (int i = 0; i < count; ++i) {
+        if (!std::isfinite(ys[i]))
+            continue;
+        low = started ? std::min(low, ys[i]) : ys[i];
+        high = started ? std::max(high, ys[i]) : ys[i];
+        started = true;
+    }
+    return started;
 }
 
 } // namespace
@@ -167,18 +186,32 @@ void DrawResult(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc) {
     const CKVTcontrol& options = doc.options;
     const int row = CKVTcontrol::kResultChartRow;
     CkelGeneralChart& chart = objects.resultChart;
-    chart.title = QString::fromStdString(options.chartTitle[row]);
-    chart.xTitle = QString::fromStdString(options.chartXLabel[row]);
-    chart.yTitle = QString::fromStdString(options.chartYLabel[row]);
+    chart.title = FromSettingsText(options.chartTitle[row]);
+    chart.xTitle = FromSettingsText(options.chartXLabel[row]);
+    chart.yTitle = FromSettingsText(options.chartYLabel[row]);
     chart.yAxis.maxValue = options.chartMax[row];
     chart.yAxis.minValue = options.chartMin[row];
     const int cycles = std::max(doc.cycleCount, 0);
+    const bool smoothed = options.movingAverageCount > 1;
+    if (options.chartMin[row] == options.chartMax[row]) {
+        // No range chosen (as without a settings file): the range of what is drawn, which
+        // the axis then rounds to its steps.
+        float low = 0.0f, high = 0.0f;
+        bool any = WidenToValues(doc.cycleRatio.data(), cycles, low, high, false);
+        if (smoothed)
+            any =
+                WidenToValues(doc.resultValue.data(), std::max(doc.resultCount, 0), low, high, any);
+        if (any) {
+            chart.yAxis.minValue = low;
+            chart.yAxis.maxValue = high;
+        }
+    }
     chart.xAxis.maxValue = cycles > 0 ? doc.cycleDistance[cycles - 1] : 0.0f;
     chart.xAxis.minValue = cycles > 0 ? doc.cycleDistance[0] : 0.0f;
     if (chart.BeginChart(objects.layout.resultRect, dc) != 0)
         return;
     chart.DrawCurve(dc, doc.cycleDistance.data(), doc.cycleRatio.data(), cycles - 1);
-    if (options.movingAverageCount > 1)
+    if (smoothed)
         chart.DrawSecondCurve(dc, doc.resultDistance.data(), doc.resultValue.data(),
                               std::max(doc.resultCount, 0) - 1);
     chart.DrawTitles(dc);
