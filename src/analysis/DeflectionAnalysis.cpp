@@ -47,6 +47,12 @@ BandPass BandPassOf(const CKVTcontrol& options) {
     return {options.bandpassLow, options.bandpassHigh};
 }
 
+bool UsableBand(const BandPass& band) {
+    const double low = band.low;
+    const double high = band.high;
+    return low > 0.0 && low < high && high < kFilterSampleRate / 2.0;
+}
+
 void FilterSignals(CVorlixDoc& doc, const BandPass& band, FilterWorkspace& workspace) {
     const int n = doc.pointCount;
     if (n < 2)

@@ -33,6 +33,9 @@ struct BandPass {
 // The band the user chose in the options.
 BandPass BandPassOf(const CKVTcontrol& options);
 
+// Whether the filter can be designed for the band: 0 < low < high < half the sampling rate.
+bool UsableBand(const BandPass& band);
+
 // Band-passes geoSignal into geoFiltered and loadSignal into loadFiltered (one design, both
 // signals at once), then repairs the filters' start-up transient. Fewer than 2 samples: nothing.
 // Throws AnalysisError when the band is not valid; the filtered arrays then keep their values.

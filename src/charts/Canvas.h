@@ -56,7 +56,9 @@ enum class VAlign { Top, Baseline, Bottom };
 //
 // Select* return the previous object so that a chart can put it back, as it would on a
 // device context. BeginCommand starts a command from a black pen, a white brush, black text
-// on an opaque white background and Arial 8 point.
+// on an opaque white background and Arial 8 point, as a fresh device context would: the view
+// calls it before every command, click, mouse move and play step, so that no chart draws with
+// what the last one left selected.
 class Canvas {
 public:
     Canvas();

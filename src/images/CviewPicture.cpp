@@ -243,6 +243,7 @@ void CviewPicture::PlayTick() {
         return;
     }
     const int i = playNext_;
+    playCanvas_->BeginCommand(); // each tick draws as a command of its own
     ShowImage(*playCanvas_, i);
     Shown(i, playDirection_ > 0);
     if (IsPlaying()) {

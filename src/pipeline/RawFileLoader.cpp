@@ -1,5 +1,6 @@
 #include "pipeline/RawFileLoader.h"
 
+#include "analysis/AnalysisError.h"
 #include "document/CVorlixDoc.h"
 #include "document/CompanionFiles.h"
 #include "document/RawFile.h"
@@ -24,6 +25,36 @@ int TakeTables(CVorlixDoc& doc, const RawFile& file, int segment, LoadResult* re
     doc.options.currentSegment = segment;
     result->title = rawfile::WindowTitle(file.GroupCount(), segment + 1);
     return segment;
+}
+
+// The analysis would stop at the filter design: refused before the document is touched, so a
+// failed read never mixes two segments.
+bool BandUsable(const CKVTcontrol& options, LoadResult* result) {
+    if (deflection::UsableBand(deflection::BandPassOf(options)))
+        return true;
+    result->analysisFailed = true;
+    result->message = AnalysisError(kAnalysisBadBand).what();
+    return false;
+}
+
+// What the analysis of the segment in the document left behind when it stopped half-way: no
+// cycles, no results and no filtered signal, rather than those of the segment before.
+void ForgetAnalysis(CVorlixDoc& doc) {
+    doc.cycleCount = doc.resultCount = 0;
+    doc.loadCycleCount = doc.geoCycleCount = 0;
+    const int n = std::max(doc.pointCount, 0);
+    std::fill_n(doc.loadFiltered.data(), n, 0.0f);
+    std::fill_n(doc.geoFiltered.data(), n, 0.0f);
+}
+
+// A GPS track too short for ranges leaves the ranges of the file before: they go.
+void ForgetGpsRangesIfNone(CNMEA& gps) {
+    if (gps.ComputeRanges() == 0)
+        return;
+    gps.temperatureMin = gps.temperatureMax = 0.0f;
+    gps.levelMin = gps.levelMax = 0.0f;
+    gps.speedMin = gps.speedMax = 0.0f;
+    gps.distanceStart = gps.distanceEnd = 0.0f;
 }
 
 } // namespace
@@ -58,7 +89,8 @@ LoadResult RawFileLoader::OpenNewFile(CVorlixDoc& doc, const std::string& path,
     LoadResult result;
     RawFile file;
     if (!file.Open(path, SegmentGroups(doc.options), &result.message) ||
-        !Validate(file, SegmentGroups(doc.options), CalibrationOf(doc.options), &result.message))
+        !Validate(file, SegmentGroups(doc.options), CalibrationOf(doc.options), &result.message) ||
+        (options.readFirstSegment && !BandUsable(doc.options, &result)))
         return result;
 
     doc.rawPath = path;
@@ -70,7 +102,7 @@ LoadResult RawFileLoader::OpenNewFile(CVorlixDoc& doc, const std::string& path,
     doc.options.currentSegment = 0;
     doc.gps.gpsPath = FindCompanionFile(names.gps);
     doc.gps.ReadGpsFile();
-    doc.gps.ComputeRanges();
+    ForgetGpsRangesIfNone(doc.gps);
 
     std::string notes;
     auto note = [&notes](const std::string& text) {
@@ -115,7 +147,8 @@ LoadResult RawFileLoader::ReadSegment(CVorlixDoc& doc, int segment,
     }
     RawFile file;
     if (!file.Open(doc.rawPath, SegmentGroups(doc.options), &result.message) ||
-        !Validate(file, SegmentGroups(doc.options), CalibrationOf(doc.options), &result.message))
+        !Validate(file, SegmentGroups(doc.options), CalibrationOf(doc.options), &result.message) ||
+        !BandUsable(doc.options, &result))
         return result;
     return ReadAndAnalyse(doc, file, segment, smoothing);
 }
@@ -141,6 +174,7 @@ LoadResult RawFileLoader::ReadAndAnalyse(CVorlixDoc& doc, const RawFile& file, i
     std::string analysisError;
     const AnalysisSettings settings{deflection::BandPassOf(doc.options), smoothing};
     if (!RunAnalysisChain(doc, settings, workspace_, &analysisError)) {
+        ForgetAnalysis(doc);
         result.analysisFailed = true;
         result.message = analysisError;
     }

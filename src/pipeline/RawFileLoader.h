@@ -12,11 +12,13 @@ class CVorlixDoc;
 class RawFile;
 
 struct LoadResult {
-    bool fileOpened = false;     // the file was validated and is the document's file now
-    bool segmentRead = false;    // the document holds a newly read segment
-    bool analysisFailed = false; // the segment was read but the analysis stopped
-    std::string message;         // why nothing was read, or the analysis error
-    std::string title;           // the window title of the read
+    bool fileOpened = false;  // the file was validated and is the document's file now
+    bool segmentRead = false; // the document holds a newly read segment
+    // The analysis could not run: with segmentRead, it stopped after the read and the segment
+    // is shown without cycles; without, the band was refused before anything was read.
+    bool analysisFailed = false;
+    std::string message; // why nothing was read, or the analysis error
+    std::string title;   // the window title of the read
     // What was refused or cut of the companion files of a new file (road pictures, GPR scans);
     // the raw file is used all the same.
     std::string companionNote;
@@ -32,8 +34,8 @@ struct OpenOptions {
 
 // The open operation: validates a raw test file, reads its companion files when it is new,
 // decodes one segment of the load cell and the selected geophone into the document and runs
-// the analysis chain. A file that cannot be used is refused with a message and the document
-// keeps what it had.
+// the analysis chain. A file that cannot be used, or a band the filter cannot use, is refused
+// with a message before anything is read, and the document keeps what it had.
 class RawFileLoader {
 public:
     RawFileLoader() = default;

@@ -77,10 +77,10 @@ SegmentOutput ReadSegmentOutput(CVorlixDoc& doc, const SegmentReader& read, int 
     // Results left from the previous segment must never be written a second time.
     doc.resultCount = 0;
     const LoadResult load = read(doc, segment, kExportSmoothing);
-    if (!load.segmentRead) {
-        out.failure = where + load.message;
-    } else if (load.analysisFailed) {
+    if (load.analysisFailed) {
         out.failure = where + "analysis failed: " + load.message;
+    } else if (!load.segmentRead) {
+        out.failure = where + load.message;
     } else if (doc.options.currentSegment != segment || doc.options.segmentCount != total) {
         // A file that changed on disk gives another segment table; the loader would then read
         // some other segment than the one asked for.

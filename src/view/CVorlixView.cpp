@@ -59,6 +59,7 @@ bool CVorlixView::HasData() const {
 }
 
 void CVorlixView::RunCommand(ViewCommand command) {
+    canvas_.BeginCommand();
     // Any command ends a play of the road pictures first.
     if (objects_.picture.IsPlaying()) {
         objects_.picture.StopPlay(canvas_);
@@ -142,9 +143,12 @@ void CVorlixView::Options() {
                              : QString::fromLocal8Bit(error));
     if (doc_.pointCount < 100)
         return;
-    // Another geophone is read from the file again; the smoothing is run anew in any case.
-    if (changes.geophoneChanged && !Reload())
+    // A setting the analysis reads takes the segment through the analysis again (the read
+    // smooths and shows the results); the smoothing alone is only run anew.
+    if (changes.geophoneChanged || changes.analysisChanged) {
+        Reload();
         return;
+    }
     smoothing::SmoothResults(doc_, smoothing::SettingsOf(doc_.options));
     ShowResultView();
 }
@@ -175,7 +179,12 @@ bool CVorlixView::Reload() {
 // result view. A refused file leaves the window as it was, with the reason on the status bar.
 bool CVorlixView::AfterLoad(const LoadResult& result) {
     if (!result.segmentRead) {
-        host_.ShowStatus(FromStd(result.message));
+        // An analysis that cannot run is an error of the settings, shown as such; nothing of
+        // the file was read, and the window stays as it was.
+        if (result.analysisFailed)
+            host_.ShowMessage(FromStd(result.message));
+        else
+            host_.ShowStatus(FromStd(result.message));
         if (doc_.pointCount == 0) {
             // The file shrank under us and nothing of it is left: show an empty screen.
             screen_ = Screen::None;
@@ -203,8 +212,14 @@ bool CVorlixView::AfterLoad(const LoadResult& result) {
 void CVorlixView::StepSegment(bool next) {
     if (!HasData())
         return;
-    if (next ? StepToNextSegment(doc_.options) : StepToPreviousSegment(doc_.options))
-        Reload();
+    const int shown = doc_.options.currentSegment;
+    if (!(next ? StepToNextSegment(doc_.options) : StepToPreviousSegment(doc_.options)))
+        return;
+    const LoadResult result = loader_.ReloadCurrentFile(doc_);
+    // Refused before the read: the window stays on the segment it shows.
+    if (!result.fileOpened)
+        doc_.options.currentSegment = shown;
+    AfterLoad(result);
 }
 
 void CVorlixView::ShowSignalMode(DisplayMode mode) {
@@ -213,6 +228,7 @@ void CVorlixView::ShowSignalMode(DisplayMode mode) {
     screens::DrawSignalMode(canvas_, objects_, doc_, mode);
     displayMode_ = mode;
     screen_ = Screen::Signal;
+    signalPaged_ = false;
     Present();
 }
 
@@ -250,6 +266,7 @@ void CVorlixView::Page(int delta) {
     const int page = objects_.signalFigure.currentPage + delta;
     if (screens::DrawSignalPage(canvas_, objects_, doc_, displayMode_, page)) {
         screen_ = Screen::Signal;
+        signalPaged_ = true;
         Present();
     }
 }
@@ -265,7 +282,11 @@ void CVorlixView::ShowResultView() {
 void CVorlixView::ShowDataView(Screen view) {
     if (!HasData())
         return;
+    const DistanceLink::Marks kept = link_.Kept();
     screens::DrawDataView(canvas_, objects_, doc_, view);
+    // Data view 4 keeps the cursor lines of the screen before it, where it shows their distance.
+    if (view == Screen::DataView4)
+        link_.RestoreCursors(canvas_, kept);
     screen_ = view;
     Present();
 }
@@ -337,7 +358,8 @@ void CVorlixView::Redraw() {
         const int firstSample = objects_.signalFigure.pageStart;
         const int page = objects_.signalFigure.currentPage;
         screens::DrawSignalMode(canvas_, objects_, doc_, displayMode_);
-        if (page > 0) {
+        // A paged screen keeps its cycle markers, on its first page too.
+        if (page > 0 || signalPaged_) {
             // The page that now holds the first sample shown before.
             const int perPage = std::max<int>(objects_.signalFigure.columnsPerPage, 1);
             const int target = std::min<int>(firstSample / perPage,
@@ -358,9 +380,13 @@ void CVorlixView::Redraw() {
     case Screen::DataView1:
     case Screen::DataView2:
     case Screen::DataView3:
-    case Screen::DataView4:
+    case Screen::DataView4: {
+        // The picks stay: the same distances drawn at the new size.
+        const DistanceLink::Marks kept = link_.Kept();
         screens::DrawDataView(canvas_, objects_, doc_, screen_);
+        link_.Restore(canvas_, kept);
         break;
+    }
     }
     Present();
 }
@@ -395,6 +421,7 @@ void CVorlixView::ConnectPicture() {
 void CVorlixView::ClickAtDistance(float distance) {
     if (!mouse_.Active())
         return;
+    canvas_.BeginCommand();
     link_.PickDistance(canvas_, distance);
     Present();
 }
@@ -405,6 +432,7 @@ void CVorlixView::mousePressEvent(QMouseEvent* event) {
     if (objects_.picture.IsPlaying() && !objects_.picture.viewRect.Contains(p.x(), p.y()))
         return;
     if (event->button() == Qt::LeftButton && mouse_.Active()) {
+        canvas_.BeginCommand();
         mouse_.LeftDown(canvas_, p.x(), p.y());
         Present();
     }
@@ -413,6 +441,7 @@ void CVorlixView::mousePressEvent(QMouseEvent* event) {
 
 void CVorlixView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
+    canvas_.BeginCommand();
     mouse_.Move(canvas_, p.x(), p.y(), event->modifiers().testFlag(Qt::ShiftModifier));
     if (mouse_.Active())
         Present();
@@ -422,11 +451,16 @@ void CVorlixView::mouseMoveEvent(QMouseEvent* event) {
 void CVorlixView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         const QPoint p = event->position().toPoint();
+        canvas_.BeginCommand();
         mouse_.LeftUp(canvas_, p.x(), p.y());
         Present();
     }
     QWidget::mouseReleaseEvent(event);
 }
+
+// The second press of a double-click is not a click of its own: a double-click on "step
+// forward" steps once, one on "play" leaves the play running.
+void CVorlixView::mouseDoubleClickEvent(QMouseEvent*) {}
 
 void CVorlixView::keyPressEvent(QKeyEvent* event) {
     if (objects_.picture.IsPlaying()) {

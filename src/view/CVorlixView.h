@@ -53,6 +53,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -87,4 +88,5 @@ private:
     SpectrumWindow spectrumWindow_;
     DisplayMode displayMode_ = DisplayMode::None; // what the page commands page through
     Screen screen_ = Screen::None;
+    bool signalPaged_ = false; // the signal screen was reached by paging: it shows markers
 };

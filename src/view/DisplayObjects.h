@@ -45,6 +45,9 @@ struct DisplayObjects {
     CkelGeneralChart elevationChart;
     CkelGeneralChart speedChart;
     SignalRanges signalRanges;
+    // The detail and zoom charts a pick has drawn since the screen was cleared.
+    std::array<bool, 2> detailShown{};
+    std::array<bool, 2> zoomShown{};
 
     // Every cursor line whose rectangle meets `area` drops the pixels it saved there: what
     // lies beneath it is about to be drawn again.

@@ -2,6 +2,9 @@
 
 #include "charts/Ccolormap.h"
 
+#include <array>
+#include <limits>
+
 class Canvas;
 class CVorlixDoc;
 struct DisplayObjects;
@@ -11,6 +14,29 @@ struct DisplayObjects;
 // the road picture. No chart reaches into another; they are all moved from here.
 class DistanceLink {
 public:
+    static constexpr float kNone = std::numeric_limits<float>::quiet_NaN();
+
+    // What the picks left on a data view, as distances and indices rather than pixels, so
+    // that the screen can be drawn anew with them.
+    struct Marks {
+        std::array<float, 3> cursors{kNone, kNone, kNone}; // NaN: hidden or marking nothing
+        float gprCursor = kNone;
+        int gprStart = 0; // distance of the GPR window's first column
+        bool gprShown = false;
+        int picture = -1;
+        std::array<bool, 2> detailShown{};
+        std::array<bool, 2> zoomShown{};
+    };
+    // The marks of the screen as drawn now (before it is drawn again or another is drawn).
+    Marks Kept() const;
+    // After the same data view was drawn anew (a resize): the charts the picks showed, at
+    // their centres, the picture, the GPR window, and every cursor line whose distance is
+    // still in view.
+    void Restore(Canvas& dc, const Marks& marks);
+    // The cursor lines alone, each shown again only where its distance is in view; the others
+    // stay hidden.
+    void RestoreCursors(Canvas& dc, const Marks& marks);
+
     DistanceLink(DisplayObjects& objects, CVorlixDoc& doc) : objects_(objects), doc_(doc) {}
 
     // A click in the result rectangle at column x: the distance under it (-100 beside the
@@ -39,10 +65,17 @@ public:
     float ResultDistanceAt(int x, int y) const; // -100 beside the result chart's plot
 
 private:
+    // The chart beneath cursor line 2 or 3 on this screen, when a pick has drawn it; the
+    // distance under a column of it, and the column of a distance (-1 out of view).
+    float DetailDistanceAt(int line, int x) const;
+    int DetailColumnOf(int line, float distance) const;
     void Pick(Canvas& dc, float distance, int x);
     void RecentreCharts(Canvas& dc, float distance);
+    template <typename F> void ForEachChart(F f);
     template <typename Chart> void Recentre(Canvas& dc, Chart& chart, float distance);
 
     DisplayObjects& objects_;
     CVorlixDoc& doc_;
+    float resultCursorDistance_ = kNone; // valid while cursor 1 is drawn
+    int gprCursorDistance_ = 0;          // valid while the GPR cursor is drawn
 };

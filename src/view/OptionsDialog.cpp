@@ -1,5 +1,6 @@
 #include "view/OptionsDialog.h"
 
+#include "analysis/DeflectionAnalysis.h"
 #include "view/VehicleIllustration.h"
 
 #include <QButtonGroup>
@@ -16,6 +17,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -30,6 +32,9 @@ QString FromFileText(const std::string& text) {
 }
 std::string ToFileText(const QString& text, int maxLength) {
     return text.left(maxLength).toLatin1().toStdString();
+}
+bool IsLatin1(const QString& text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
 }
 
 // The trimmed text as bytes, with one leading '+' dropped (a sign after it stays invalid).
@@ -330,8 +335,10 @@ void OptionsDialog::ExchangeIntoControls() {
 
 bool OptionsDialog::ExchangeIntoOptions() {
     CKVTcontrol& o = options_;
-    if (!ExchangeFloat(bandpassHigh_, o.bandpassHigh) ||
-        !ExchangeFloat(bandpassLow_, o.bandpassLow) ||
+    // The band as the filter can use it: 0 < From < To < half the sampling rate.
+    const float nyquist = static_cast<float>(deflection::kFilterSampleRate / 2.0);
+    if (!ExchangeFloatBetween(bandpassHigh_, o.bandpassHigh, 0.0f, nyquist) ||
+        !ExchangeFloatBetween(bandpassLow_, o.bandpassLow, 0.0f, o.bandpassHigh) ||
         !ExchangeFloat(centerFactor_, o.centerFactor) ||
         !ExchangeFloat(frontFactor_, o.frontFactor) || !ExchangeFloat(rearFactor_, o.rearFactor) ||
         !ExchangeFloat(loadFactor_, o.loadFactor) ||
@@ -342,11 +349,14 @@ bool OptionsDialog::ExchangeIntoOptions() {
             !ExchangeFloat(chartMin_[row], o.chartMin[row]))
             return false;
     for (int row = 0; row < 4; ++row)
-        o.chartTitle[row] = ToFileText(chartTitle_[row]->text(), kLongTextLength);
+        if (!ExchangeText(chartTitle_[row], o.chartTitle[row], kLongTextLength))
+            return false;
     for (int row = 0; row < 4; ++row)
-        o.chartXLabel[row] = ToFileText(chartXLabel_[row]->text(), kShortTextLength);
+        if (!ExchangeText(chartXLabel_[row], o.chartXLabel[row], kShortTextLength))
+            return false;
     for (int row = 0; row < 4; ++row)
-        o.chartYLabel[row] = ToFileText(chartYLabel_[row]->text(), kShortTextLength);
+        if (!ExchangeText(chartYLabel_[row], o.chartYLabel[row], kShortTextLength))
+            return false;
     o.geophoneName = geophoneName_->currentIndex() >= 0
                          ? ToFileText(geophoneName_->currentText(), kShortTextLength)
                          : std::string();
@@ -380,6 +390,25 @@ bool OptionsDialog::ExchangeFloat(QLineEdit* edit, float& field, float min, floa
             edit,
             tr("Please enter a number between %1 and %2.").arg(FormatFloat(min), FormatFloat(max)));
     field = *value;
+    return true;
+}
+
+bool OptionsDialog::ExchangeFloatBetween(QLineEdit* edit, float& field, float above, float below) {
+    const std::optional<float> value = ParseFloat(edit->text());
+    if (!value)
+        return Refuse(edit, tr("Please enter a number."));
+    if (!(*value > above && *value < below))
+        return Refuse(edit, tr("Please enter a number greater than %1 and less than %2.")
+                                .arg(FormatFloat(above), FormatFloat(below)));
+    field = *value;
+    return true;
+}
+
+bool OptionsDialog::ExchangeText(QLineEdit* edit, std::string& field, int maxLength) {
+    if (!IsLatin1(edit->text()))
+        return Refuse(edit, tr("Please enter only Latin-1 characters (Western European letters "
+                               "and signs)."));
+    field = ToFileText(edit->text(), maxLength);
     return true;
 }
 
@@ -431,8 +460,9 @@ OptionsChanges OptionsDialog::changes() const {
     const bool analysis =
         !SameBits(a.bandpassHigh, b.bandpassHigh) || !SameBits(a.bandpassLow, b.bandpassLow) ||
         !SameBits(a.centerFactor, b.centerFactor) || !SameBits(a.frontFactor, b.frontFactor) ||
-        !SameBits(a.rearFactor, b.rearFactor) || !SameBits(a.loadFactor, b.loadFactor) ||
+        !SameBits(a.rearFactor, b.rearFactor) || !SameBits(a.loadFactor, b.loadFactor);
+    const bool smoothing =
         a.smoothMethod != b.smoothMethod || a.movingAverageCount != b.movingAverageCount ||
         a.averageCount != b.averageCount || !SameBits(a.averageDistance, b.averageDistance);
-    return {result() == QDialog::Accepted, analysis, geophoneChanged_};
+    return {result() == QDialog::Accepted, analysis, smoothing, geophoneChanged_};
 }

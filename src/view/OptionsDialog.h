@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 
 class QButtonGroup;
 class QCheckBox;
@@ -56,6 +57,10 @@ private:
 
     bool ExchangeFloat(QLineEdit* edit, float& field);
     bool ExchangeFloat(QLineEdit* edit, float& field, float min, float max);
+    // A number strictly between `above` and `below`.
+    bool ExchangeFloatBetween(QLineEdit* edit, float& field, float above, float below);
+    // A text stored as Latin-1 bytes, cut to maxLength; other characters are refused.
+    bool ExchangeText(QLineEdit* edit, std::string& field, int maxLength);
     bool ExchangeInt(QLineEdit* edit, std::int32_t& field);
     bool ExchangeInt(QLineEdit* edit, std::int32_t& field, std::int32_t min, std::int32_t max);
     bool Refuse(QLineEdit* edit, const QString& message);

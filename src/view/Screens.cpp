@@ -6,6 +6,7 @@
 #include "document/CVorlixDoc.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace screens {
 namespace {
@@ -44,6 +45,24 @@ void DrawSeriesChart(Canvas& dc, CkelGeneralChart& chart, const Rect& rect,
     chart.DrawTitles(dc);
 }
 
+// Texts of the settings file are Latin-1 bytes.
+QString FromSettingsText(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Widens [low, high] to the finite values of ys; returns false, changing nothing, when there
+// is none.
+bool WidenToValues(const float* ys, int count, float& low, float& high, bool started) {
+    for (int i = 0; i < count; ++i) {
+        if (!std::isfinite(ys[i]))
+            continue;
+        low = started ? std::min(low, ys[i]) : ys[i];
+        high = started ? std::max(high, ys[i]) : ys[i];
+        started = true;
+    }
+    return started;
+}
+
 } // namespace
 
 void ClearClient(Canvas& dc, DisplayObjects& objects) {
@@ -51,6 +70,8 @@ void ClearClient(Canvas& dc, DisplayObjects& objects) {
     for (Cmoveline& line : objects.cursorLines)
         line.Forget();
     objects.gprCursor.Forget();
+    objects.detailShown = {};
+    objects.zoomShown = {};
 }
 
 void DrawSignalMode(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, DisplayMode mode) {
@@ -101,6 +122,8 @@ bool DrawSignalPage(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, 
         return false;
     dc.BeginCommand();
     ClearClient(dc, objects);
+    // Paged to from a data view, the mouse must leave the page alone.
+    objects.layout.layoutKind = LayoutKind::Signal;
     figure.DrawPanelFrames(dc);
     switch (mode) {
     case DisplayMode::LoadSignal:
@@ -163,18 +186,32 @@ void DrawResult(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc) {
     const CKVTcontrol& options = doc.options;
     const int row = CKVTcontrol::kResultChartRow;
     CkelGeneralChart& chart = objects.resultChart;
-    chart.title = QString::fromStdString(options.chartTitle[row]);
-    chart.xTitle = QString::fromStdString(options.chartXLabel[row]);
-    chart.yTitle = QString::fromStdString(options.chartYLabel[row]);
+    chart.title = FromSettingsText(options.chartTitle[row]);
+    chart.xTitle = FromSettingsText(options.chartXLabel[row]);
+    chart.yTitle = FromSettingsText(options.chartYLabel[row]);
     chart.yAxis.maxValue = options.chartMax[row];
     chart.yAxis.minValue = options.chartMin[row];
     const int cycles = std::max(doc.cycleCount, 0);
+    const bool smoothed = options.movingAverageCount > 1;
+    if (options.chartMin[row] == options.chartMax[row]) {
+        // No range chosen (as without a settings file): the range of what is drawn, which
+        // the axis then rounds to its steps.
+        float low = 0.0f, high = 0.0f;
+        bool any = WidenToValues(doc.cycleRatio.data(), cycles, low, high, false);
+        if (smoothed)
+            any =
+                WidenToValues(doc.resultValue.data(), std::max(doc.resultCount, 0), low, high, any);
+        if (any) {
+            chart.yAxis.minValue = low;
+            chart.yAxis.maxValue = high;
+        }
+    }
     chart.xAxis.maxValue = cycles > 0 ? doc.cycleDistance[cycles - 1] : 0.0f;
     chart.xAxis.minValue = cycles > 0 ? doc.cycleDistance[0] : 0.0f;
     if (chart.BeginChart(objects.layout.resultRect, dc) != 0)
         return;
     chart.DrawCurve(dc, doc.cycleDistance.data(), doc.cycleRatio.data(), cycles - 1);
-    if (options.movingAverageCount > 1)
+    if (smoothed)
         chart.DrawSecondCurve(dc, doc.resultDistance.data(), doc.resultValue.data(),
                               std::max(doc.resultCount, 0) - 1);
     chart.DrawTitles(dc);
@@ -324,17 +361,17 @@ void DrawDataView(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, Screen v
         placeDetail(detail[1], layout.detail2Rect, 1, 2);
     DrawReadoutBar(dc, objects);
 
+    // Every data view starts with its cursor lines hidden; data view 4 shows again those whose
+    // distance it still shows.
     auto& cursors = objects.cursorLines;
-    if (view != Screen::DataView4) {
-        cursors[0].lineRect = layout.resultRect;
-        if (view != Screen::DataView2) {
-            cursors[1].lineRect = layout.detail1Rect;
-            cursors[2].lineRect = layout.detail2Rect;
-        }
-        for (Cmoveline& line : cursors) {
-            line.newPosition = -1;
-            line.Forget();
-        }
+    cursors[0].lineRect = layout.resultRect;
+    if (view != Screen::DataView2) {
+        cursors[1].lineRect = layout.detail1Rect;
+        cursors[2].lineRect = layout.detail2Rect;
+    }
+    for (Cmoveline& line : cursors) {
+        line.newPosition = -1;
+        line.Forget();
     }
     if (ShowsGpr(LayoutOf(view)) && doc.options.showGprColormap != 0) {
         Ccolormap& map = objects.colourMap;

@@ -36,8 +36,8 @@ void DrawResultView(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc);
 void DrawOther(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc);
 
 // Data views 1 to 4: the result chart, the road picture, the zoom or detail charts' places,
-// the readout bar, the cursor lines and, with the GPR display on, the GPR image (views 1, 2).
-// Any other screen draws nothing.
+// the readout bar, the cursor lines (placed and hidden) and, with the GPR display on, the GPR
+// image (views 1, 2). Any other screen draws nothing.
 void DrawDataView(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, Screen view);
 // The four readouts with their titles, placed for the current layout kind.
 void DrawReadoutBar(Canvas& dc, DisplayObjects& objects);

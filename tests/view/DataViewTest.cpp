@@ -38,6 +38,10 @@ private:
         QApplication::sendEvent(&view, &event);
     }
 
+    static QPoint Centre(const Rect& r) {
+        return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+
     static constexpr ViewCommand kDataViews[4] = {ViewCommand::DataView1, ViewCommand::DataView2,
                                                   ViewCommand::DataView3, ViewCommand::DataView4};
     TempDir dir_;
@@ -108,6 +112,132 @@ private slots:
             QVERIFY(objects.colourMap.lastDistance >= o.middle - 1);
             QVERIFY(objects.gprCursor.drawnPosition >= 0);
         }
+    }
+
+    // Fault: data view 4 left its cursor lines in the rectangles of the screen before it (or
+    // none), so they were missing or cut short.
+    void dataViewFourDrawsItsCursorsAtFullHeight_data() {
+        QTest::addColumn<bool>("afterDataView3");
+        QTest::newRow("opened first") << false;
+        QTest::newRow("after data view 3") << true;
+    }
+    void dataViewFourDrawsItsCursorsAtFullHeight() {
+        QFETCH(bool, afterDataView3);
+        Opened o = Open(afterDataView3 ? 3 : 4);
+        QVERIFY(o.t);
+        CVorlixView& view = o.t->view;
+        const DisplayObjects& objects = view.Objects();
+        const auto& cursors = objects.cursorLines;
+        const CkelGeneralChart& chart = objects.resultChart;
+        if (afterDataView3) {
+            view.ClickAtDistance(o.middle);
+            Button(view, QEvent::MouseButtonPress, Centre(objects.layout.detail1Rect));
+            view.RunCommand(ViewCommand::DataView4);
+            // Cursor 1 stays on its distance; data view 4 shows no detail chart before a click,
+            // so cursors 2 and 3 mark nothing in view.
+            QVERIFY(std::abs(cursors[0].drawnPosition -
+                             (chart.ValueToX(o.middle) - chart.plotRect.left)) <= 1);
+            QCOMPARE(cursors[1].drawnPosition, -1);
+            QCOMPARE(cursors[2].drawnPosition, -1);
+        }
+        const Cfram& layout = objects.layout;
+        view.ClickAtDistance(o.middle * 0.8f);
+        Button(view, QEvent::MouseButtonPress, Centre(layout.detail1Rect));
+        Button(view, QEvent::MouseButtonPress, Centre(layout.detail2Rect));
+        const Rect rects[3] = {layout.resultRect, layout.detail1Rect, layout.detail2Rect};
+        for (int i = 0; i < 3; ++i) {
+            const Cmoveline& line = cursors[i];
+            QCOMPARE(line.lineRect, rects[i]);
+            QVERIFY(line.drawnPosition >= 0);
+            const int x = rects[i].left + line.drawnPosition + 1;
+            for (int y = rects[i].top; y < rects[i].bottom; ++y)
+                QCOMPARE(view.Picture().pixel(x, y), line.lineColour);
+        }
+    }
+
+    // Fault: the second press of a double-click ran the click again.
+    void doubleClickOnStepForwardStepsOnce() {
+        Opened o = Open(3);
+        QVERIFY(o.t);
+        CVorlixView& view = o.t->view;
+        const CviewPicture& picture = view.Objects().picture;
+        const int first = picture.current;
+        const QPoint at = Centre(picture.buttonRects[3]);
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                  QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
+            Button(view, type, at);
+        QCOMPARE(picture.current, first + 1);
+    }
+
+    // Fault: a click drew the detail and zoom charts with the pen the data view had left
+    // selected (the result chart's blue) instead of a fresh black one.
+    void clickDrawsTheChartsAsOnAFreshCanvas_data() {
+        QTest::addColumn<int>("dataView");
+        QTest::newRow("data view 1") << 1;
+        QTest::newRow("data view 3") << 3;
+        QTest::newRow("data view 4") << 4;
+    }
+    void clickDrawsTheChartsAsOnAFreshCanvas() {
+        QFETCH(int, dataView);
+        Opened o = Open(dataView);
+        QVERIFY(o.t);
+        CVorlixView& view = o.t->view;
+        view.ClickAtDistance(o.middle);
+        auto detail = view.Objects().detailCharts; // copies to draw again
+        auto zoom = view.Objects().smallDetailCharts;
+        Canvas fresh;
+        fresh.Resize(view.Picture().width(), view.Picture().height());
+        auto same = [&](auto& chart) {
+            chart.DrawChart(fresh, o.t->doc);
+            const QRect r = chart.plotRect.ToQRect();
+            return fresh.Image().copy(r) == view.Picture().copy(r);
+        };
+        // In the order the click draws them.
+        if (dataView == 1)
+            QVERIFY(same(zoom[1]) && same(zoom[0]));
+        if (dataView == 3)
+            QVERIFY(same(detail[0]) && same(zoom[1]));
+        if (dataView == 4)
+            QVERIFY(same(detail[0]) && same(detail[1]));
+    }
+
+    // Fault: a resize drew the data view afresh, dropping the pick.
+    void resizeKeepsThePick_data() {
+        QTest::addColumn<int>("dataView");
+        QTest::newRow("data view 1") << 1;
+        QTest::newRow("data view 2") << 2;
+        QTest::newRow("data view 3") << 3;
+        QTest::newRow("data view 4") << 4;
+    }
+    void resizeKeepsThePick() {
+        QFETCH(int, dataView);
+        Opened o = Open(dataView);
+        QVERIFY(o.t);
+        CVorlixView& view = o.t->view;
+        const DisplayObjects& objects = view.Objects();
+        view.ClickAtDistance(o.middle);
+        if (dataView >= 3)
+            Button(view, QEvent::MouseButtonPress, Centre(objects.layout.detail1Rect));
+        const int picture = objects.picture.current;
+        const QImage before = view.Picture();
+
+        view.SetClientSize(QSize(1400, 900));
+        const CkelGeneralChart& chart = objects.resultChart;
+        QVERIFY(std::abs(objects.cursorLines[0].drawnPosition -
+                         (chart.ValueToX(o.middle) - chart.plotRect.left)) <= 1);
+        QCOMPARE(objects.picture.current, picture);
+        const float feet = 1.0f / chart.xAxis.pixelsPerUnit;
+        if (dataView >= 3) {
+            QVERIFY(std::fabs(objects.detailCharts[0].centreDistance - o.middle) <= feet);
+            QVERIFY(objects.cursorLines[1].drawnPosition >= 0);
+        }
+        if (dataView <= 2) {
+            QVERIFY(objects.colourMap.firstDistance <= o.middle);
+            QVERIFY(objects.colourMap.lastDistance >= o.middle - 1);
+            QVERIFY(objects.gprCursor.drawnPosition >= 0);
+        }
+        view.SetClientSize(before.size());
+        QCOMPARE(view.Picture(), before);
     }
 
     void secondClickRestoresTheChartUnderTheFirstCursor() {
@@ -195,11 +325,21 @@ private slots:
         QVERIFY(!picture.IsPlaying());
     }
 
+    // Fault: paging from a data view kept its layout kind, so clicks drew cursors and charts
+    // over the signal page.
+    void mouseDoesNothingOutsideTheDataViews_data() {
+        QTest::addColumn<QList<ViewCommand>>("commands");
+        QTest::newRow("result view") << QList<ViewCommand>{ViewCommand::ResultView};
+        QTest::newRow("signal page after a data view") << QList<ViewCommand>{
+            ViewCommand::LoadSignal, ViewCommand::DataView3, ViewCommand::NextPage};
+    }
     void mouseDoesNothingOutsideTheDataViews() {
+        QFETCH(QList<ViewCommand>, commands);
         Opened o = Open(3);
         QVERIFY(o.t);
         CVorlixView& view = o.t->view;
-        view.RunCommand(ViewCommand::ResultView);
+        for (ViewCommand command : commands)
+            view.RunCommand(command);
         const QImage shown = view.Picture();
         view.ClickAtDistance(o.middle);
         Move(view, QPoint(800, 500), Qt::ShiftModifier);

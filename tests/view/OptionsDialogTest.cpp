@@ -24,6 +24,11 @@ const QString kNumber = QStringLiteral("Please enter a number.");
 const QString kInteger = QStringLiteral("Please enter an integer.");
 const QString kDistanceRange = QStringLiteral("Please enter a number between 0 and 10.");
 const QString kCountRange = QStringLiteral("Please enter an integer between 0 and 1000.");
+const QString kLatin1 =
+    QStringLiteral("Please enter only Latin-1 characters (Western European letters and signs).");
+QString BandEdge(const char* below) {
+    return QStringLiteral("Please enter a number greater than 0 and less than %1.").arg(below);
+}
 
 // What a freshly opened dialog shows for a field of the record.
 QString Shown(CKVTcontrol options, const QString& name) {
@@ -39,7 +44,11 @@ struct Fixture {
     QStringList messages;
     std::unique_ptr<OptionsDialog> dialog;
 
-    Fixture() { options.settingsPath = dir.File(CKVTcontrol::kSettingsFileName); }
+    Fixture() {
+        options.settingsPath = dir.File(CKVTcontrol::kSettingsFileName);
+        options.bandpassLow = 25.0f; // a band the filter can use
+        options.bandpassHigh = 35.0f;
+    }
 
     OptionsDialog& Open() {
         options.LoadSettings();
@@ -137,6 +146,16 @@ private slots:
             kNumber, "bandpassHigh");
         row("distance before count", {"averageCount=abc", "averageDistance=11"}, kDistanceRange,
             "averageDistance");
+        row("band from 0", {"bandpassLow=0"}, BandEdge("35"), "bandpassLow");
+        row("band from -5", {"bandpassLow=-5"}, BandEdge("35"), "bandpassLow");
+        row("band from its end", {"bandpassLow=35"}, BandEdge("35"), "bandpassLow");
+        row("band from above the new end", {"bandpassHigh=20", "bandpassLow=25"}, BandEdge("20"),
+            "bandpassLow");
+        row("band to half the rate", {"bandpassHigh=500"}, BandEdge("500"), "bandpassHigh");
+        row("band to just below", {"bandpassHigh=499.5"}, {}, "499.5");
+        row("text outside Latin-1", {"chartYLabel2=\u03a9"}, kLatin1, "chartYLabel2");
+        row("text in Latin-1", {"chartTitle3=D\u00e9flexion \u00e0 20 \u00b0C"}, {},
+            "D\u00e9flexion \u00e0 20 \u00b0C");
     }
     void validation() {
         QFETCH(QStringList, edits);
@@ -199,7 +218,7 @@ private slots:
     void floatsSurviveTheEdits() {
         Fixture f;
         const std::pair<float*, float> fields[] = {
-            {&f.options.bandpassHigh, 0.1f},
+            {&f.options.bandpassLow, 0.1f},
             {&f.options.chartMin[3], -0.0f},
             {&f.options.videoOffset, FLT_MAX},
             {&f.options.loadFactor, std::numeric_limits<float>::denorm_min()}};

@@ -138,6 +138,23 @@ private slots:
         }
     }
 
+    // Fault: a resize drew a signal page reached by paging back as the mode's first screen,
+    // without its cycle markers.
+    void pagedBackSignalKeepsItsMarkersAfterAResize() {
+        ViewUnderTest t(dir_.Path());
+        QVERIFY(t.view.OpenFile(QString::fromStdString(twoSegments_.kvt)));
+        t.view.RunCommand(ViewCommand::NextSegment);
+        t.view.RunCommand(ViewCommand::GeoFiltered);
+        const QImage unmarked = t.view.Picture();
+        t.view.RunCommand(ViewCommand::NextPage);
+        t.view.RunCommand(ViewCommand::PreviousPage);
+        const QImage marked = t.view.Picture();
+        QVERIFY(marked != unmarked);
+        t.view.SetClientSize(QSize(640, 480));
+        t.view.SetClientSize(QSize(1000, 800));
+        QCOMPARE(t.view.Picture(), marked);
+    }
+
     void exportWritesBothFilesAndCancelReplacesNothing() {
         ViewUnderTest t(dir_.Path());
         QVERIFY(t.view.OpenFile(QString::fromStdString(twoSegments_.kvt)));

@@ -8,8 +8,33 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace {
+
+// A channel name (Latin-1 bytes) as UTF-8 for the terminal. Control bytes, which would move
+// the cursor or ring the bell, are written as \xNN, and a backslash or quote gets a backslash
+// before it, so that the quoted text reads back unambiguously.
+std::string PrintableName(const std::string& latin1) {
+    std::string out;
+    for (const char ch : latin1) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            out += escaped;
+        } else if (c == '\\' || c == '"') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
 
 void PrintChannelTable(const Cchannel& channels) {
     std::printf("Active channels: %d\n", channels.activeCount);
@@ -18,7 +43,7 @@ void PrintChannelTable(const Cchannel& channels) {
         std::printf("  block %d: channel %d", k, channels.activeList[k]);
         for (const std::string& name : c.names)
             if (!name.empty())
-                std::printf(" \"%s\"", name.c_str());
+                std::printf(" \"%s\"", PrintableName(name).c_str());
         std::printf("\n");
     }
 }
