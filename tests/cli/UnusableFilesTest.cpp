@@ -1,0 +1,108 @@
+// Files that are not usable raw tests are refused by every command with one message, and
+// nothing is written for them.
+#include "document/RawFile.h"
+#include "support/RawFileBuilder.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct CliRun {
+    int code = -1;
+    std::string out, err;
+};
+
+CliRun Cli(const std::string& arguments, const TempDir& dir) {
+    const std::string command = "cd '" + dir.Path() + "' && " + VORLIX_CLI_PATH + " " + arguments +
+                                " 2>'" + dir.File("stderr.txt") + "'";
+    CliRun run;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        run.out.append(buffer, got);
+    const int status = pclose(pipe);
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::FILE* err = std::fopen(dir.File("stderr.txt").c_str(), "rb");
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, err)) > 0;)
+        run.err.append(buffer, got);
+    std::fclose(err);
+    return run;
+}
+
+std::vector<std::uint8_t> RandomBytes(std::size_t size) {
+    std::mt19937 random(7);
+    std::vector<std::uint8_t> bytes(size);
+    for (auto& b : bytes)
+        b = static_cast<std::uint8_t>(random());
+    return bytes;
+}
+
+struct Unusable {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    std::string reason; // what the message says after the file's quoted path
+};
+
+TEST(UnusableRawFiles, EveryCommandRefusesThemAlikeAndWritesNothing) {
+    RawFileBuilder headerOnly;
+    headerOnly.groups = 0;
+    RawFileBuilder controlNames;
+    controlNames.names = {"Lo\x07"
+                          "ad",
+                          "kips", "", "", ""};
+    RawFileBuilder noDistances;
+    noDistances.distance = [](int) { return std::nanf(""); };
+    const Unusable cases[] = {
+        {"empty", {}, " holds no whole group of samples (0 bytes)."},
+        {"shorter than its header", std::vector<std::uint8_t>(100, 1),
+         " holds no whole group of samples (100 bytes)."},
+        {"header only", headerOnly.Build(), " holds no whole group of samples (8000 bytes)."},
+        {"random bytes", RandomBytes(200'000),
+         " is not a raw test file: the names of channel 0 are not text."},
+        {"a control byte in a name", controlNames.Build(),
+         " is not a raw test file: the names of channel 0 are not text."},
+        {"distances that are not numbers", noDistances.Build(),
+         " is not a raw test file: 10 of the 10 group distances of its first segment are not "
+         "numbers."},
+    };
+    for (const Unusable& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = dir.File("bad test.KVT");
+        ASSERT_TRUE(RawFileBuilder::WriteBytes(path, c.bytes));
+        const std::string message = "\"" + path + "\"" + c.reason;
+        for (const char* command : {"info", "export", "convert", "cycles"}) {
+            const CliRun run = Cli(std::string(command) + " '" + path + "'", dir);
+            EXPECT_EQ(run.code, 1) << command;
+            EXPECT_EQ(run.out, "") << command;
+            EXPECT_NE(run.err.find(message), std::string::npos) << command << ": " << run.err;
+        }
+        std::vector<std::string> left;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            left.push_back(entry.path().filename().string());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, (std::vector<std::string>{"bad test.KVT", "stderr.txt"}));
+    }
+}
+
+TEST(UnusableRawFiles, OneDamagedDistanceStillOpens) {
+    TempDir dir;
+    RawFileBuilder oneDamaged;
+    oneDamaged.distance = [](int g) { return g == 4 ? std::nanf("") : 1.5f * (g + 1); };
+    ASSERT_TRUE(oneDamaged.Write(dir.File("road.KVT")));
+    RawFile file;
+    std::string why;
+    ASSERT_TRUE(file.Open(dir.File("road.KVT"), 12'800, &why)) << why;
+    EXPECT_TRUE(file.IsUsable(12'800, &why)) << why;
+}
+
+} // namespace
