@@ -336,8 +336,9 @@ TEST_F(CliTest, RefusalsAreWholeMessagesWithExactExitCodes) {
 // spelling, but another file never replaces what an earlier one wrote. The progress bar is
 // drawn on a terminal only, and its line is cleared when the job is done, before any warning.
 TEST_F(CliTest, ExportAndConvertReportWhatTheyWroteAndNeverReplaceAnEarlierFile) {
-    for (const char* folder : {"a/sub", "b", "out"})
+    for (const char* folder : {"a", "b", "out"})
         std::filesystem::create_directories(shared->File(folder));
+    std::filesystem::create_directory_symlink("a", shared->File("c"));
     for (const char* copy : {"a/road.KVT", "a/road.kvt", "b/road.KVT"})
         std::filesystem::copy_file(shared->File("road.KVT"), shared->File(copy));
     const std::string dots(40, '.'), hashes(40, '#');
@@ -365,9 +366,10 @@ TEST_F(CliTest, ExportAndConvertReportWhatTheyWroteAndNeverReplaceAnEarlierFile)
          "vorlix-cli: nope.KVT: Cannot open \"nope.KVT\": No such file or directory\n"
          "vorlix-cli: b/road.KVT: not exported: out/road.TXT and out/road.RDO hold the results of "
          "./a/road.KVT\n"},
-        {"export a/road.KVT a/sub/../road.kvt", 1, exported + "  a/road.TXT\n  a/road.RDO\n",
-         "vorlix-cli: a/sub/../road.kvt: not exported: a/sub/../road.TXT and a/sub/../road.RDO "
-         "hold the results of a/road.KVT\n"},
+        // c/road.TXT is a/road.TXT: its folder is a link to a.
+        {"export a/road.KVT c/road.kvt", 1, exported + "  a/road.TXT\n  a/road.RDO\n",
+         "vorlix-cli: c/road.kvt: not exported: c/road.TXT and c/road.RDO hold the results of "
+         "a/road.KVT\n"},
         {"convert a/road.KVT b/road.KVT --out-dir out", 1, converted,
          "vorlix-cli: b/road.KVT: not converted: out/road_A.DAT and out/road_C.DAT hold the "
          "conversion of a/road.KVT\n"},

@@ -15,11 +15,16 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <memory>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -81,6 +86,14 @@ TEST_F(RawFileLoaderTest, DecodesTheSegmentCalibrated) {
                                       Calibrated(k.factor, -32768), Calibrated(k.factor, 32767)}));
         EXPECT_EQ(doc->groupDistance[k.groups], k.extra);
     }
+    // The samples a longer segment left after the end take no part in the ranges.
+    RawFileBuilder small;
+    small.groups = 1;
+    small.sample = [](int block, int, int i) { return std::int16_t(block + (i % 2 ? 9 : -9)); };
+    ASSERT_TRUE(loader.OpenNewFile(*doc, Write(small)).segmentRead);
+    EXPECT_EQ((std::vector<float>{doc->loadMin, doc->loadMax, doc->geoMin, doc->geoMax}),
+              (std::vector<float>{Calibrated(0, -9, false), Calibrated(0, 9, false),
+                                  Calibrated(0.8f, -8), Calibrated(0.8f, 10)}));
 }
 
 // 1300 groups, 500 a segment: two, the 300 left over joined but not read. A file that shrank is
@@ -178,6 +191,37 @@ TEST_F(RawFileLoaderTest, UnusableFilesAreRefusedAndTheDocumentKeepsWhatItHad) {
         EXPECT_TRUE(decoder.Decode(*doc, file, first, 1, &error));
         EXPECT_EQ(doc->segmentStartDistance, first * RawFileBuilder{}.distance(0));
     }
+}
+
+// A band the analysis refuses: the segment is read and the failure said.
+TEST_F(RawFileLoaderTest, AFailedAnalysisIsSaidWithTheSegmentRead) {
+    doc->options.bandpassLow = 40.0f, doc->options.bandpassHigh = 20.0f;
+    const LoadResult r = loader.OpenNewFile(*doc, Write(RawFileBuilder{}));
+    EXPECT_TRUE(r.fileOpened && r.segmentRead && r.analysisFailed);
+    EXPECT_EQ(r.message, "Math Exception: Invalid band specification.");
+}
+
+// A file cut short while its companions are read (its GPS track is a pipe whose writer cuts
+// it): nothing of the segment before is left shown.
+TEST_F(RawFileLoaderTest, AFileCutShortBeforeItsSegmentIsReadLeavesNothingShown) {
+    ASSERT_TRUE(loader.OpenNewFile(*doc, Write(RawFileBuilder{}, "good.KVT")).segmentRead);
+    doc->cycleCount = doc->resultCount = 3;
+    const std::string path = Write(RawFileBuilder{}), gps = dir.File("t.GPS");
+    ASSERT_EQ(mkfifo(gps.c_str(), 0600), 0);
+    std::thread writer([&] {
+        int fd = -1; // opens once the loader reads, or gives up after 10 s
+        for (int i = 0; i < 10'000 && (fd = open(gps.c_str(), O_WRONLY | O_NONBLOCK)) < 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        fs::resize_file(path, 8000 + 2600 * 5);
+        close(fd);
+    });
+    const LoadResult r = loader.OpenNewFile(*doc, path);
+    writer.join();
+    EXPECT_TRUE(r.fileOpened && !r.segmentRead);
+    EXPECT_EQ(r.message, "Cannot read \"" + path + "\": the file ended early.");
+    EXPECT_EQ(
+        (std::vector<int>{doc->pointCount, doc->groupCount, doc->cycleCount, doc->resultCount}),
+        std::vector<int>(4, 0));
 }
 
 // Companion files found ignoring case, and what was wrong with them, in the load's note; a
