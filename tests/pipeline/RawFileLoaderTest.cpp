@@ -2,7 +2,6 @@
 // companion files, and the zeroed storage the segment is decoded into.
 #include "pipeline/RawFileLoader.h"
 #include "document/CVorlixDoc.h"
-#include "document/CalibrationTable.h"
 #include "document/CompanionFiles.h"
 #include "document/RawFile.h"
 #include "document/RawFileFormat.h"
@@ -294,19 +293,6 @@ TEST(ChannelTable, ReadsEveryFieldAndCutsNameLengthsThatOverrunTheDescriptor) {
 }
 
 // More than 400 groups left over form a segment of their own; fewer join the last one.
-// Scale x count / counts per unit; a scale set back to an earlier one, or to 0, must not
-// leave the table of the one before.
-TEST(CalibrationTable, EveryCountAtTheScaleSetLast) {
-    CalibrationTable table;
-    for (const long double scale : {2.5L, 0.0L, -1.25L, -1.25L, 2.5L}) {
-        table.SetScale(scale);
-        for (const int count : {-32768, -1, 0, 1, 32767})
-            EXPECT_EQ(table(static_cast<std::int16_t>(count)),
-                      static_cast<float>(scale * count / rawfile::kCountsPerUnit))
-                << static_cast<double>(scale) << " " << count;
-    }
-}
-
 TEST(RawFileFormat, SegmentTablesAndGroupCounts) {
     using Ranges = std::vector<std::pair<long long, long long>>;
     // clang-format off
