@@ -270,6 +270,7 @@ TEST(ImageStore, IndexReadInPiecesOrRefusedWithTheReason) {
         {"one picture too many", ImageFile(most + 1, 1296, {}, 8 * most + 8), path,
          "The road images " + q + " list 90001 pictures; at most 90000 can be shown.", 0},
         {"an index that just fits", ImageFile(1, 1296, {1}), path, "", 1},
+        {"an index at the start of the file", ImageFile(1, 0, {1}), path, "", 1},
         {"an index one entry past the end", ImageFile(2, 1296, {1}), path, outside, 0},
         {"an index before the file", negative, path, outside, 0},
         {"a header one byte short", Bytes(295, 1), path,
@@ -335,6 +336,11 @@ TEST(ImageStore, MissingIndexRebuiltWritingOnly16HeaderBytes) {
         EXPECT_EQ(std::pair(store.RebuildImageIndex(), Read(store.imgPath)),
                   std::pair(result, file));
     }
+    // Too long for the header's 32-bit end.
+    Write(store.imgPath, ImageFile(0, 1000, {}));
+    std::filesystem::resize_file(store.imgPath, std::uintmax_t{1} << 31);
+    EXPECT_EQ(store.ReadImageIndex(0), "The picture index of \"" + store.imgPath +
+                                           "\" is missing and cannot be rebuilt: File too large");
     store.imgPath = dir.File("none.IMG");
     EXPECT_EQ(store.RebuildImageIndex(), -1);
 }
