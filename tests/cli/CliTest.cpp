@@ -33,26 +33,19 @@ struct Case {
     std::vector<double> values{};
 };
 
-// Printed text with each decimal number taken out ("#" in its place) and each run of blanks as
-// one: the numbers' values, and half a unit of their last digit.
+// Printed text with each decimal number as "#" and each run of blanks as one; the numbers'
+// values, and half a unit of their last digit.
 struct Printed {
     std::string text;
-    std::vector<double> values, tolerances;
+    std::vector<double> values{}, tolerances{};
 };
 Printed Parse(const std::string& out) {
-    static const std::regex token(R"(-?\d+\.(\d+)| +)");
-    Printed p;
-    auto at = out.cbegin();
-    for (std::sregex_iterator i(out.begin(), out.end(), token), end; i != end;
-         at = (*i++)[0].second) {
-        p.text.append(at, (*i)[0].first);
-        p.text += i->str()[0] == ' ' ? " " : "#";
-        if (i->str()[0] != ' ') {
-            p.values.push_back(std::stod(i->str()));
-            p.tolerances.push_back(0.51 * std::pow(10.0, -i->length(1)));
-        }
+    static const std::regex number(R"(-?\d+\.(\d+))"), blanks(" +");
+    Printed p{std::regex_replace(std::regex_replace(out, number, "#"), blanks, " ")};
+    for (std::sregex_iterator i(out.begin(), out.end(), number), end; i != end; ++i) {
+        p.values.push_back(std::stod(i->str()));
+        p.tolerances.push_back(0.51 * std::pow(10.0, -i->length(1)));
     }
-    p.text.append(at, out.cend());
     return p;
 }
 
