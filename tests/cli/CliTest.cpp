@@ -344,6 +344,11 @@ TEST_F(CliTest, ExportAndConvertReportWhatTheyWroteAndNeverReplaceAnEarlierFile)
          "\rexport [" + dots + "]   0.0% (0/1)\rexport [" + hashes + "] 100.0% (1/1)\r\033[K",
          true},
         {"export road.KVT -j 1 --out-dir out/", 0, inOut},
+        {"export long.KVT -j 1 --out-dir out", 0,
+         "Exported 1468 results of 2 segments\n  out/long.TXT\n  out/long.RDO\n",
+         "\rexport [" + dots + "]   0.0% (0/2)\rexport [" + hashes.substr(20) + dots.substr(20) +
+             "]  50.0% (1/2)\rexport [" + hashes + "] 100.0% (2/2)\r\033[K",
+         true},
         {"convert road.KVT --out-dir out", 0, converted,
          "\rconvert [" + dots + "]   0.0% (0/401)\rconvert [" + hashes +
              "] 100.0% (401/401)\r\033[K",
