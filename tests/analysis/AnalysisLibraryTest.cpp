@@ -84,6 +84,9 @@ TEST(AnalysisLibrary, RoutinesWorkInPlaceAndThePairMatchesTwoSingleCalls) {
     BandPass(a1, 1000.0, 25.0, 35.0, 9);
     BandPass(b1, 1000.0, 25.0, 35.0, 9);
     EXPECT_TRUE(!Same(a, Ramp(3000)) && Same(a, a1) && Same(b, b1));
+    CNiScalarVector<double> low = Ramp(3000);
+    LowPass(low, 1000.0, 5.0, 5);
+    EXPECT_FALSE(Same(low, Ramp(3000)));
     // The same vector given twice is filtered once, not twice.
     BandPassPair(c, c, 1000.0, 25.0, 35.0, 9);
     EXPECT_TRUE(Same(c, a1));
