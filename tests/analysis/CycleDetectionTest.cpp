@@ -210,6 +210,7 @@ const PairingRow kPairingRows[] = {
     {"else start within 2L", Every34(550, 10, {400, 450}), 9, Every34(500, 6), {1, 2, 2, 3, 4}},
     {"else start within 2L, at the last counted", {300, 467, 600, 634, 668}, 2, Every34(500, 6),
      {1, 1, 2, 2, 3}},
+    {"none within 2L: cycle 0", Every34(700, 12), 9, Every34(500, 6), {0, 0, 0, 0, 0}},
     {"a match L away is taken", Every34(533, 11, {450}), 9, Every34(500, 6), {1, 1, 2, 3, 4}},
     {"re-sync up to 29 ahead", Every34(500, 32), 29, {500, 1486, 1520, 1554}, {0, 29, 30}},
     {"re-sync back to 10 before", Every34(500, 32), 29, {1010, 660, 704}, {15, 5}},
