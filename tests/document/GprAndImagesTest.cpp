@@ -114,7 +114,7 @@ TEST(GprData, PastItsLimitsKeepsTheFirstScansMarksAndTheGpsRecordsOnTheGlobe) {
     // clang-format on
     for (int j = 1; j <= 110; ++j) {
         file.Set(j, 1022, j / 4), file.Set(j, 1023, 10 * j); // miles, feet
-        file.Set(j, 1021, j == 3 ? 0x0207 : j == 8 ? -1 : j > 10 ? 5 : 0);
+        file.Set(j, 1021, j == 3 ? 0x0207 : j == 8 ? -1 : j > 108 ? 1 : j > 10 ? 5 : 0);
         file.Gps(j, 100, 90.0); // off the globe: does not count
     }
     for (int b = 0; b < 14; ++b) // scan j's record lies in the trailer of block j - 1
