@@ -147,7 +147,7 @@ TEST(SegmentFilter, FiltersAndRepairsAsTheWholeDoubleOutputWould) {
     auto doc = std::make_unique<CVorlixDoc>("/nonexistent");
     doc->options.bandpassLow = 25.0f;
     doc->options.bandpassHigh = 35.0f;
-    for (const int n : {3, deflection::kRepairReach, deflection::kRepairReach + 1, 5'000}) {
+    for (const int n : {2, 3, deflection::kRepairReach, deflection::kRepairReach + 1, 5'000}) {
         doc->pointCount = n;
         const std::vector<double> geo = Signal(n, 11), load = Signal(n, 12);
         std::copy(geo.begin(), geo.end(), doc->geoSignal.data());

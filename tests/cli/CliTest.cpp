@@ -127,8 +127,8 @@ protected:
     static void Check(const std::vector<Case>& cases) {
         for (const Case& c : cases) {
             SCOPED_TRACE(c.arguments);
-            const bool own =
-                c.arguments.empty() || c.arguments.find("--workdir") != c.arguments.npos;
+            const bool own = c.arguments.find(' ') == c.arguments.npos || // a command alone
+                             c.arguments.find("--workdir") != c.arguments.npos;
             const Case run = RunCli(c.arguments + (own ? "" : " --workdir " + shared->Path()),
                                     *shared, c.terminal);
             EXPECT_EQ(run.code, c.code);
@@ -233,6 +233,8 @@ TEST_F(CliTest, InfoCyclesAndSpectrumPrintTheirReportsWhole) {
          {segment1->groupDistance[0], segment1->groupDistance[400],
           segment1->segmentStartDistance}},
         {"info long.KVT --segment 2", 1, tables, noSegment},
+        {"info long.KVT --segment -1", 1, tables,
+         "vorlix-cli: segment -1 does not exist (the file has 2)\n"},
         {"info long.KVT --segment 1 --workdir nowhere", 1, tables,
          "vorlix-cli: The calibration factor of Geophone-1 is not set; enter it in the options.\n"},
         Cycles("cycles road.KVT --csv", *road, true),
