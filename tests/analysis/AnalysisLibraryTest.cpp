@@ -155,15 +155,6 @@ TEST(PowerSpectrum, PlanCacheKeepsTheSizesUsedLast) {
     }
 }
 
-TEST(SpectrumWindow, ExtremeWindowsAndDistancesFit) {
-    EXPECT_EQ(WindowLength(INT_MIN, INT_MAX), kMaxPoints);
-    EXPECT_EQ(WindowLength(10, 4), 0);
-    EXPECT_EQ(Title(5, 0, 10, 3.4e38f, -3.4e38f),
-              "Load Power Spectrum from point:0 to 10 or DMI from "
-              "339999995214436424907732413799364296704.00 ft to  "
-              "-339999995214436424907732413799364296704.00 ft");
-}
-
 float Log(double p) {
     return static_cast<float>(std::log10(p));
 }

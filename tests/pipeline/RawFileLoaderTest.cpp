@@ -6,7 +6,6 @@
 #include "document/RawFile.h"
 #include "document/RawFileFormat.h"
 #include "document/SegmentDecoder.h"
-#include "document/ZeroedPages.h"
 #include "pipeline/SegmentStepping.h"
 #include "support/RawFileBuilder.h"
 #include "support/TempDir.h"
@@ -309,27 +308,6 @@ TEST(RawFileFormat, SegmentTablesAndGroupCounts) {
     EXPECT_EQ(rawfile::GroupCountOfFile(7999, 5), 0);
     EXPECT_EQ(rawfile::GroupCountOfFile(8000 + 2600 * 3 + 2599, 5), 3);
     EXPECT_EQ(rawfile::GroupCountOfFile(8000 + 1000, 0), 10); // no channel: 100-byte groups
-}
-
-// Small blocks come from the heap, large ones on a 2 MB boundary whether or not the system
-// takes the huge-page advice; all are zero-filled and writable to their last byte.
-TEST(ZeroedPages, BlocksAreZeroedWritableAndLargeOnesAligned) {
-    const zeroedpages::AdviseFn refuse = [](void*, std::size_t) { return -1; };
-    const std::pair<std::size_t, zeroedpages::AdviseFn> cases[] = {
-        {1000, &zeroedpages::AdviseHugePages},
-        {zeroedpages::kHugePage, &zeroedpages::AdviseHugePages},
-        {12'800'001, &zeroedpages::AdviseHugePages},
-        {12'800'001, refuse}};
-    for (const auto& [bytes, advise] : cases) {
-        auto* block = static_cast<unsigned char*>(zeroedpages::Allocate(bytes, advise));
-        ASSERT_NE(block, nullptr) << bytes;
-        const auto misalignment = reinterpret_cast<std::uintptr_t>(block) % zeroedpages::kHugePage;
-        EXPECT_TRUE(bytes < zeroedpages::kHugePage || misalignment == 0) << bytes;
-        EXPECT_EQ(block[0] + block[bytes / 2] + block[bytes - 1], 0);
-        std::memset(block, 0xab, bytes);
-        EXPECT_EQ(block[bytes - 1], 0xab);
-        zeroedpages::Free(block, bytes);
-    }
 }
 
 } // namespace
