@@ -6,6 +6,7 @@
 #include "document/RawFile.h"
 #include "document/RawFileFormat.h"
 #include "document/SegmentDecoder.h"
+#include "pipeline/AnalysisChain.h"
 #include "pipeline/SegmentStepping.h"
 #include "support/RawFileBuilder.h"
 #include "support/TempDir.h"
@@ -192,11 +193,15 @@ TEST_F(RawFileLoaderTest, UnusableFilesAreRefusedAndTheDocumentKeepsWhatItHad) {
 }
 
 // A band the analysis refuses: the segment is read and the failure said.
-TEST_F(RawFileLoaderTest, AFailedAnalysisIsSaidWithTheSegmentRead) {
-    doc->options.bandpassLow = 40.0f, doc->options.bandpassHigh = 20.0f;
-    const LoadResult r = loader.OpenNewFile(*doc, Write(RawFileBuilder{}));
-    EXPECT_TRUE(r.fileOpened && r.segmentRead && r.analysisFailed);
-    EXPECT_EQ(r.message, "Math Exception: Invalid band specification.");
+// The loader refuses such a band before it reads; the chain itself says so when it meets one.
+TEST_F(RawFileLoaderTest, TheAnalysisChainSaysWhenTheBandFails) {
+    ASSERT_TRUE(loader.OpenNewFile(*doc, Write(RawFileBuilder{})).segmentRead);
+    AnalysisSettings settings = AnalysisSettingsOf(doc->options);
+    settings.band = {40.0f, 20.0f};
+    deflection::FilterWorkspace workspace;
+    std::string error;
+    EXPECT_FALSE(RunAnalysisChain(*doc, settings, workspace, &error));
+    EXPECT_EQ(error, "Math Exception: Invalid band specification.");
 }
 
 // A file cut short while its companions are read (its GPS track is a pipe whose writer cuts
