@@ -93,7 +93,7 @@ LoadResult RawFileLoader::OpenNewFile(CVorlixDoc& doc, const std::string& path,
     RawFile file;
     if (!file.Open(path, SegmentGroups(doc.options), &result.message) ||
         !Validate(file, CalibrationOf(doc.options), &result.message) ||
-        (options.readFirstSegment && !BandUsable(doc.options, &result)))
+        (options.readFirstSegment && refuseUnusableBand && !BandUsable(doc.options, &result)))
         return result;
 
     doc.rawPath = path;
@@ -145,7 +145,7 @@ LoadResult RawFileLoader::ReadSegment(CVorlixDoc& doc, int segment,
     RawFile file;
     if (!file.Open(doc.rawPath, SegmentGroups(doc.options), &result.message) ||
         !Validate(file, CalibrationOf(doc.options), &result.message) ||
-        !BandUsable(doc.options, &result))
+        (refuseUnusableBand && !BandUsable(doc.options, &result)))
         return result;
     return ReadAndAnalyse(doc, file, segment, smoothing);
 }
