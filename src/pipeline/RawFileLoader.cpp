@@ -90,7 +90,7 @@ LoadResult RawFileLoader::OpenNewFile(CVorlixDoc& doc, const std::string& path,
     RawFile file;
     if (!file.Open(path, SegmentGroups(doc.options), &result.message) ||
         !Validate(file, SegmentGroups(doc.options), CalibrationOf(doc.options), &result.message) ||
-        (options.readFirstSegment && !BandUsable(doc.options, &result)))
+        (options.readFirstSegment && refuseUnusableBand && !BandUsable(doc.options, &result)))
         return result;
 
     doc.rawPath = path;
@@ -148,7 +148,7 @@ LoadResult RawFileLoader::ReadSegment(CVorlixDoc& doc, int segment,
     RawFile file;
     if (!file.Open(doc.rawPath, SegmentGroups(doc.options), &result.message) ||
         !Validate(file, SegmentGroups(doc.options), CalibrationOf(doc.options), &result.message) ||
-        !BandUsable(doc.options, &result))
+        (refuseUnusableBand && !BandUsable(doc.options, &result)))
         return result;
     return ReadAndAnalyse(doc, file, segment, smoothing);
 }

@@ -52,6 +52,12 @@ public:
     LoadResult ReadSegment(CVorlixDoc& doc, int segment,
                            const smoothing::SmoothingSettings& smoothing);
 
+    // A band the filter cannot use refuses the read before the document is touched, so the
+    // window stays on the segment it showed. Off, for a caller that wants the signals all the
+    // same (info, the spectrum): the segment is read and its analysis said to have failed,
+    // with no cycles and no results.
+    bool refuseUnusableBand = true;
+
 private:
     bool Validate(const RawFile& file, int segmentGroups, const Calibration& calibration,
                   std::string* error) const;

@@ -37,7 +37,7 @@ const Case kCases[] = {
     {"moving of count 1", 0, 1, kSq, {}, kUnchanged},
     // Blocks of `count`, each at its middle cycle; the short last one averages what it has.
     {"blocks of 5", 1, 5, kSq, {}, {{11, 102}, {66, 107}, {132.5, 111}}},
-    {"same distance", 1, 2, {1, 3, 5, 7, 9, 11}, {0, 0, 0, 0, 1, 1}, {{2, 0}, {10, 1}}},
+    {"same distance", 1, 2, {1, 3, 5, 7, 9, 11}, {5, 5, 5, 5, 6, 6}, {{2, 5}, {10, 6}}},
     {"blocks of 1", 1, 1, kSq, {}, kUnchanged},
     {"blocks of 99 points", 1, 5, kSq, {}, kUnchanged, 99},
     // Whole-foot intervals from the first distance; the last, open one is not stored; an

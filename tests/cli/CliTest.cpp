@@ -1,5 +1,6 @@
-// vorlix-cli as a user runs it: whole outputs, whole messages and exact exit codes. Numbers
-// that come from the analysis are formatted from the library's own results for the same file.
+// vorlix-cli as a user runs it: whole outputs, whole messages and exact exit codes. Decimal
+// numbers are read back from the output and compared with the library's own results for the
+// same file, to the precision printed.
 #include "support/SynthFixture.h"
 
 #include "analysis/SpectrumData.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
@@ -15,23 +17,40 @@
 #include <map>
 #include <memory>
 #include <pty.h>
+#include <regex>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-// A run of the tool: its arguments, exit code, stdout and stderr (on a terminal or not).
+// A run of the tool: its arguments, exit code, stdout and stderr (on a terminal or not). In
+// `out` a "#" stands for a decimal number, the next of `values`.
 struct Case {
     std::string arguments;
     int code = -1;
     std::string out{}, err{};
     bool terminal = false;
+    std::vector<double> values{};
 };
 
-template <typename... T> std::string Format(const char* format, T... values) {
-    char text[512];
-    std::snprintf(text, sizeof text, format, values...);
-    return text;
+// Printed text with each decimal number as "#" and each run of blanks as one; the numbers'
+// values, and half a unit of their last digit.
+struct Printed {
+    std::string text;
+    std::vector<double> values{}, tolerances{};
+};
+Printed Parse(const std::string& out) {
+    static const std::regex number(R"(-?\d+\.(\d+))"), blanks(" +");
+    Printed p{std::regex_replace(std::regex_replace(out, number, "#"), blanks, " ")};
+    for (std::sregex_iterator i(out.begin(), out.end(), number), end; i != end; ++i) {
+        p.values.push_back(std::stod(i->str()));
+        p.tolerances.push_back(0.51 * std::pow(10.0, -i->length(1)));
+    }
+    return p;
+}
+
+std::string S(auto number) {
+    return std::to_string(number);
 }
 
 // The tool, run in `dir`, with stdout on a pipe and stderr in a file, or on a terminal when
@@ -86,6 +105,13 @@ protected:
         std::ofstream(shared->File("odd.IMG")) << std::string(300, '\0');
         std::ofstream(shared->File("odd.DAT")) << std::string(2048, 'x');
         std::ofstream(shared->File("long.DAT")) << "PULSE07" << std::string(3 * 2048 - 7, '\0');
+        CKVTcontrol bad; // settings whose band the analysis refuses
+        bad.settingsPath = shared->File(CKVTcontrol::kSettingsFileName);
+        bad.LoadSettings();
+        bad.bandpassLow = 40, bad.bandpassHigh = 20;
+        std::filesystem::create_directory(shared->File("bad"));
+        bad.settingsPath = shared->File("bad/") + CKVTcontrol::kSettingsFileName;
+        bad.SaveSettings();
     }
 
     // The document the tool sees for `segment` of a raw file.
@@ -101,51 +127,63 @@ protected:
     static void Check(const std::vector<Case>& cases) {
         for (const Case& c : cases) {
             SCOPED_TRACE(c.arguments);
-            const bool own =
-                c.arguments.empty() || c.arguments.find("--workdir") != c.arguments.npos;
+            const bool own = c.arguments.find(' ') == c.arguments.npos || // a command alone
+                             c.arguments.find("--workdir") != c.arguments.npos;
             const Case run = RunCli(c.arguments + (own ? "" : " --workdir " + shared->Path()),
                                     *shared, c.terminal);
             EXPECT_EQ(run.code, c.code);
             EXPECT_EQ(run.err, c.err);
-            EXPECT_EQ(run.out, c.out);
+            const Printed out = Parse(run.out), expected = Parse(c.out);
+            EXPECT_EQ(out.text, expected.text);
+            const std::vector<double>& values = c.values.empty() ? expected.values : c.values;
+            ASSERT_EQ(out.values.size(), values.size());
+            for (std::size_t i = 0; i < values.size(); ++i)
+                EXPECT_NEAR(out.values[i], values[i], out.tolerances[i]) << "number " << i;
         }
     }
 
     static inline std::unique_ptr<TempDir> shared; // removed at exit
 };
 
-// The cycles table, or the CSV rows, of the segment in a document as the tool prints them.
-std::string Cycles(const CVorlixDoc& d, bool csv) {
-    std::string text =
-        csv ? "kind,index,distance_ft,load_amplitude,geo_amplitude,ratio\n"
-            : Format("Segment %d: %d load cycles, %d geophone cycles, %d paired cycles\n",
-                     d.options.currentSegment, d.loadCycleCount, d.geoCycleCount, d.cycleCount) +
-                  "   cycle  distance ft     load amp      geo amp      ratio\n";
-    for (int j = 0; j < d.cycleCount; ++j)
-        text += Format(csv ? "cycle,%d,%.3f,%.5f,%.6f,%.5f\n" : "%8d %12.2f %12.4f %12.5f %10.4f\n",
-                       j, d.cycleDistance[j], d.cycleLoadAmplitude[j], d.cycleGeoAmplitude[j],
-                       d.cycleRatio[j]);
+// The cycles table, or the CSV rows, of the segment in a document.
+Case Cycles(const std::string& arguments, const CVorlixDoc& d, bool csv) {
+    Case c{arguments, 0,
+           csv ? "kind,index,distance_ft,load_amplitude,geo_amplitude,ratio\n"
+               : "Segment " + S(d.options.currentSegment) + ": " + S(d.loadCycleCount) +
+                     " load cycles, " + S(d.geoCycleCount) + " geophone cycles, " +
+                     S(d.cycleCount) +
+                     " paired cycles\n cycle distance ft load amp geo amp ratio\n"};
+    for (int j = 0; j < d.cycleCount; ++j) {
+        c.out += csv ? "cycle," + S(j) + ",#,#,#,#\n" : " " + S(j) + " # # # #\n";
+        c.values.insert(c.values.end(), {d.cycleDistance[j], d.cycleLoadAmplitude[j],
+                                         d.cycleGeoAmplitude[j], d.cycleRatio[j]});
+    }
     if (!csv)
-        text += Format("\nSmoothed results (moving average): %d\n", d.resultCount) +
-                "  result  distance ft      value\n";
-    for (int j = 0; j < d.resultCount; ++j)
-        text += Format(csv ? "result,%d,%.3f,,,%.5f\n" : "%8d %12.2f %10.4f\n", j,
-                       d.resultDistance[j], d.resultValue[j]);
-    return text;
+        c.out += "\nSmoothed results (moving average): " + S(d.resultCount) +
+                 "\n result distance ft value\n";
+    for (int j = 0; j < d.resultCount; ++j) {
+        c.out += csv ? "result," + S(j) + ",#,,,#\n" : " " + S(j) + " # #\n";
+        c.values.insert(c.values.end(), {d.resultDistance[j], d.resultValue[j]});
+    }
+    return c;
 }
 
-std::string SpectrumRows(CVorlixDoc& doc, int mode, int start, int end) {
+// The spectrum's title, then its frequencies and log10 powers.
+Case Spectrum(const std::string& arguments, CVorlixDoc& doc, int mode, int start, int end) {
     SpectrumData data;
     std::string error;
-    ComputeSpectrum(doc, mode, start, end, &data, &error);
-    std::string text = data.title + "\n";
-    for (std::size_t k = 0; k < data.values.size(); ++k)
-        text += Format("%.4f %.6f\n", data.FrequencyAt(k), static_cast<double>(data.values[k]));
-    return text;
+    EXPECT_TRUE(ComputeSpectrum(doc, mode, start, end, &data, &error)) << error;
+    Case c{arguments, 0, data.title + "\n"};
+    c.values = Parse(c.out).values;
+    for (std::size_t k = 0; k < data.values.size(); ++k) {
+        c.out += "# #\n";
+        c.values.insert(c.values.end(), {data.FrequencyAt(k), data.values[k]});
+    }
+    return c;
 }
 
 TEST_F(CliTest, InfoCyclesAndSpectrumPrintTheirReportsWhole) {
-    auto road = Load("road.KVT", 0), second = Load("long.KVT", 1);
+    auto road = Load("road.KVT", 0), segment1 = Load("long.KVT", 1);
     const std::string channels =
         "Active channels: 2\n  block 0: channel 0 \"Load\" \"kips\" \"Load cell\" \"LC-2041\" "
         "\"Actuator load\"\n  block 1: channel 1 \"Geophone-1\" \"mils\" \"Geophone\" \"GC-101\" "
@@ -153,49 +191,63 @@ TEST_F(CliTest, InfoCyclesAndSpectrumPrintTheirReportsWhole) {
     const std::string whole =
         " (449100 bytes)\n" + channels +
         "Groups: 401\nPoints: 100250\nSegments: 1\n  0: groups 0 to 400 (401 read)\n"
-        "Title: Raw data file has 100250 point and 401 group. Current read segment is:1\n" +
-        Format("Segment 0: 401 groups, 100250 points, distance %.2f ft to %.2f ft (segment "
-               "starts at 0.00 ft)\nCompanion files:\n",
-               road->groupDistance[0], road->groupDistance[400]);
+        "Title: Raw data file has 100250 point and 401 group. Current read segment is:1\n"
+        "Segment 0: 401 groups, 100250 points, distance # ft to # ft (segment starts at # ft)\n"
+        "Companion files:\n";
+    const std::vector<double> distances = {road->groupDistance[0], road->groupDistance[400], 0};
+    const std::string roadInfo =
+        "File: road.KVT" + whole +
+        "  road images: road.IMG (8 pictures, 0 to 1475 ft)\n"
+        "  GPS track: road.GPS (201 track points, 51 temperature points)\n"
+        "  GPR scans: road.DAT (QXR-GPR, 1476 scans of 1024 samples, 1 marks)\n";
     const std::string tables = "File: long.KVT (14529100 bytes)\n" + channels +
                                "Groups: 13201\nPoints: 3300250\nSegments: 2\n"
                                "  0: groups 0 to 12799 (12800 read)\n"
                                "  1: groups 12800 to 13200 (401 read)\n";
+    const std::string second =
+        "Title: Raw data file has 3300250 point and 13201 group. Current read segment is:2\n"
+        "Segment 1: 401 groups, 100250 points, distance # ft to # ft (segment starts at # ft)\n"
+        "Companion files:\n  road images: long.IMG (missing)\n  GPS track: long.GPS (no points)\n"
+        "  GPR scans: long.DAT (PULSE07, 2 scans of 1024 samples, 0 marks)\n";
     const std::string noSegment = "vorlix-cli: segment 2 does not exist (the file has 2)\n";
+    const std::string badBand = "Math Exception: Invalid band specification.\n";
+    Case spectrum = Spectrum("spectrum road.KVT --signal geo --start 1000 --end 1300 --workdir bad",
+                             *road, spectrum::kGeophoneMode, 1000, 1300);
+    spectrum.err = "vorlix-cli: warning: analysis: " + badBand;
     Check({
-        {"info road.KVT", 0,
-         "File: road.KVT" + whole + "  road images: road.IMG (8 pictures, 0 to 1475 ft)\n" +
-             "  GPS track: road.GPS (201 track points, 51 temperature points)\n"
-             "  GPR scans: road.DAT (QXR-GPR, 1476 scans of 1024 samples, 1 marks)\n"},
+        {"info road.KVT", 0, roadInfo, "", false, distances},
+        {"info road.KVT --workdir bad", 0, roadInfo, "vorlix-cli: analysis: " + badBand, false,
+         distances},
         {"info odd.KVT", 0,
          "File: odd.KVT" + whole +
              "  road images: odd.IMG (no picture)\n    refused: The road images \"odd.IMG\" hold "
              "no picture.\n  GPS track: odd.GPS (no points)\n  GPR scans: odd.DAT (not usable)\n"
              "    refused: \"odd.DAT\" is not a GPR file: it starts with neither \"QXR-GPR\" nor "
-             "\"PULSE07\".\n"},
-        {"info long.KVT --segment 1", 0,
-         tables +
-             "Title: Raw data file has 3300250 point and 13201 group. Current read segment is:2\n" +
-             Format("Segment 1: 401 groups, 100250 points, distance %.2f ft to %.2f ft (segment "
-                    "starts at %.2f ft)\n",
-                    second->groupDistance[0], second->groupDistance[400],
-                    second->segmentStartDistance) +
-             "Companion files:\n  road images: long.IMG (missing)\n"
-             "  GPS track: long.GPS (no points)\n"
-             "  GPR scans: long.DAT (PULSE07, 2 scans of 1024 samples, 0 marks)\n"},
+             "\"PULSE07\".\n",
+         "", false, distances},
+        {"info long.KVT --segment 1",
+         0,
+         tables + second,
+         "",
+         false,
+         {segment1->groupDistance[0], segment1->groupDistance[400],
+          segment1->segmentStartDistance}},
         {"info long.KVT --segment 2", 1, tables, noSegment},
+        {"info long.KVT --segment -1", 1, tables,
+         "vorlix-cli: segment -1 does not exist (the file has 2)\n"},
         {"info long.KVT --segment 1 --workdir nowhere", 1, tables,
          "vorlix-cli: The calibration factor of Geophone-1 is not set; enter it in the options.\n"},
-        {"cycles road.KVT --csv", 0, Cycles(*road, true)},
-        {"cycles long.KVT --segment 1", 0, Cycles(*second, false)},
+        Cycles("cycles road.KVT --csv", *road, true),
+        Cycles("cycles long.KVT --segment 1", *segment1, false),
         {"cycles long.KVT --segment 2", 1, "", noSegment},
-        {"spectrum road.KVT --signal geo --start 1000 --end 1300", 0,
-         SpectrumRows(*road, spectrum::kGeophoneMode, 1000, 1300)},
-        {"spectrum road.KVT --signal load --start 100", 0,
-         SpectrumRows(*road, spectrum::kLoadMode, 100, 5100)},
+        // A failed analysis stops the cycles, not the spectrum of the raw signals.
+        {"cycles road.KVT --workdir bad", 1, "", "vorlix-cli: " + badBand},
+        spectrum,
+        Spectrum("spectrum road.KVT --signal load --start 100", *road, spectrum::kLoadMode, 100,
+                 5100),
         // The default window of 5000 points stops at the end of the segment.
-        {"spectrum long.KVT --signal load --segment 1 --start 97000", 0,
-         SpectrumRows(*second, spectrum::kLoadMode, 97000, 100250)},
+        Spectrum("spectrum long.KVT --signal load --segment 1 --start 97000", *segment1,
+                 spectrum::kLoadMode, 97000, 100250),
         {"spectrum long.KVT --signal load --segment 2", 1, "", noSegment},
     });
 }
@@ -279,8 +331,9 @@ TEST_F(CliTest, RefusalsAreWholeMessagesWithExactExitCodes) {
 // spelling, but another file never replaces what an earlier one wrote. The progress bar is
 // drawn on a terminal only, and its line is cleared when the job is done, before any warning.
 TEST_F(CliTest, ExportAndConvertReportWhatTheyWroteAndNeverReplaceAnEarlierFile) {
-    for (const char* folder : {"a/sub", "b", "out"})
+    for (const char* folder : {"a", "b", "out"})
         std::filesystem::create_directories(shared->File(folder));
+    std::filesystem::create_directory_symlink("a", shared->File("c"));
     for (const char* copy : {"a/road.KVT", "a/road.kvt", "b/road.KVT"})
         std::filesystem::copy_file(shared->File("road.KVT"), shared->File(copy));
     const std::string dots(40, '.'), hashes(40, '#');
@@ -293,6 +346,11 @@ TEST_F(CliTest, ExportAndConvertReportWhatTheyWroteAndNeverReplaceAnEarlierFile)
          "\rexport [" + dots + "]   0.0% (0/1)\rexport [" + hashes + "] 100.0% (1/1)\r\033[K",
          true},
         {"export road.KVT -j 1 --out-dir out/", 0, inOut},
+        {"export long.KVT -j 1 --out-dir out", 0,
+         "Exported 1468 results of 2 segments\n  out/long.TXT\n  out/long.RDO\n",
+         "\rexport [" + dots + "]   0.0% (0/2)\rexport [" + hashes.substr(20) + dots.substr(20) +
+             "]  50.0% (1/2)\rexport [" + hashes + "] 100.0% (2/2)\r\033[K",
+         true},
         {"convert road.KVT --out-dir out", 0, converted,
          "\rconvert [" + dots + "]   0.0% (0/401)\rconvert [" + hashes +
              "] 100.0% (401/401)\r\033[K",
@@ -308,9 +366,10 @@ TEST_F(CliTest, ExportAndConvertReportWhatTheyWroteAndNeverReplaceAnEarlierFile)
          "vorlix-cli: nope.KVT: Cannot open \"nope.KVT\": No such file or directory\n"
          "vorlix-cli: b/road.KVT: not exported: out/road.TXT and out/road.RDO hold the results of "
          "./a/road.KVT\n"},
-        {"export a/road.KVT a/sub/../road.kvt", 1, exported + "  a/road.TXT\n  a/road.RDO\n",
-         "vorlix-cli: a/sub/../road.kvt: not exported: a/sub/../road.TXT and a/sub/../road.RDO "
-         "hold the results of a/road.KVT\n"},
+        // c/road.TXT is a/road.TXT: its folder is a link to a.
+        {"export a/road.KVT c/road.kvt", 1, exported + "  a/road.TXT\n  a/road.RDO\n",
+         "vorlix-cli: c/road.kvt: not exported: c/road.TXT and c/road.RDO hold the results of "
+         "a/road.KVT\n"},
         {"convert a/road.KVT b/road.KVT --out-dir out", 1, converted,
          "vorlix-cli: b/road.KVT: not converted: out/road_A.DAT and out/road_C.DAT hold the "
          "conversion of a/road.KVT\n"},

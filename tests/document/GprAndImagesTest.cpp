@@ -55,7 +55,7 @@ struct GprFile {
     }
 };
 
-TEST(GprData, ReadOrRefusedWithNothingLeftOfTheFileBeforeAndLimitsSaid) {
+TEST(GprData, ReadOrRefusedWithNothingLeftOfTheFileBefore) {
     TempDir dir;
     const std::string path = dir.File("g.DAT"), q = "\"" + path + "\"";
     const std::string noScan = "The GPR file " + q + " holds no scan.",
@@ -65,18 +65,22 @@ TEST(GprData, ReadOrRefusedWithNothingLeftOfTheFileBeforeAndLimitsSaid) {
     // Mark, size (0: no file, 1: a folder), kind, scans and note. The scans are zeros: no mark,
     // and the header's empty GPS record counts for scan 1.
     // clang-format off
-    const std::tuple<std::string, std::size_t, int, int, std::string> cases[] = {
-        {"QXR-GPR and more", 2 * kBlock, 2, 1, ""}, {"PULSE07 and more", 4 * kBlock - 1, 1, 2, ""},
-        {"QXR-GPR", 7, 0, 0, noScan},
-        {"QXR-GPS", 3 * kBlock, 0, 0, noMark},    {"PULSE0", 6, 0, 0, noMark},
-        {std::string("PULS\0E", 6), 3 * kBlock, 0, 0, noMark}, {"QXR-GPR", kBlock, 0, 0, noScan},
-        {"QXR-GPR", 2 * kBlock - 1, 0, 0, noScan}, {"", 0, 0, 0, noFile}, {"", 1, 0, 0, noFile}};
+    const std::tuple<const char*, std::string, std::size_t, int, int, std::string> cases[] = {
+        {"one QXR-GPR scan", "QXR-GPR and more", 2 * kBlock, 2, 1, ""},
+        {"PULSE07 scans and a part", "PULSE07 and more", 4 * kBlock - 1, 1, 2, ""},
+        {"the mark alone", "QXR-GPR", 7, 0, 0, noScan},
+        {"a header alone", "QXR-GPR", kBlock, 0, 0, noScan},
+        {"a scan one byte short", "QXR-GPR", 2 * kBlock - 1, 0, 0, noScan},
+        {"another mark", "QXR-GPS", 3 * kBlock, 0, 0, noMark},
+        {"a mark cut short", "PULSE0", 6, 0, 0, noMark},
+        {"a zero in the mark", std::string("PULS\0E", 6), 3 * kBlock, 0, 0, noMark},
+        {"no file", "", 0, 0, 0, noFile}, {"a folder", "", 1, 0, 0, noFile}};
     // clang-format on
     GprFile before("QXR-GPR", 3);
     before.Set(2, 1021, 1), before.Set(1, 0, 4000); // a mark, a peak
     Cgprdata data;
-    for (const auto& [mark, size, kind, scans, expected] : cases) {
-        SCOPED_TRACE(mark + " " + std::to_string(size));
+    for (const auto& [name, mark, size, kind, scans, expected] : cases) {
+        SCOPED_TRACE(name);
         before.Read(data, path);
         ASSERT_EQ(data.LoadScans(0, 3), 0);
         ASSERT_EQ(Ints({data.markCount, data.gpsCount, data.ampMax}), Ints({1, 2, 4000}));
@@ -95,8 +99,10 @@ TEST(GprData, ReadOrRefusedWithNothingLeftOfTheFileBeforeAndLimitsSaid) {
                   kind > 0 ? Ints({kind, scans, 0, kind == 2, 0, 0, 2049, 0})
                            : Ints({0, 0, 0, 0, 0, 0, 0, 4096}));
     }
+}
 
-    // A "QXR-GPR" file past the limits, with marks and GPS records.
+TEST(GprData, PastItsLimitsKeepsTheFirstScansMarksAndTheGpsRecordsOnTheGlobe) {
+    TempDir dir;
     GprFile file("QXR-GPR", 110);
     const double nan = std::numeric_limits<double>::quiet_NaN();
     // Counted: a sequence below 5000 above the last counted one, a position on the globe.
@@ -108,12 +114,13 @@ TEST(GprData, ReadOrRefusedWithNothingLeftOfTheFileBeforeAndLimitsSaid) {
     // clang-format on
     for (int j = 1; j <= 110; ++j) {
         file.Set(j, 1022, j / 4), file.Set(j, 1023, 10 * j); // miles, feet
-        file.Set(j, 1021, j == 3 ? 0x0207 : j == 8 ? -1 : j > 10 ? 5 : 0);
+        file.Set(j, 1021, j == 3 ? 0x0207 : j == 8 ? -1 : j > 108 ? 1 : j > 10 ? 5 : 0);
         file.Gps(j, 100, 90.0); // off the globe: does not count
     }
     for (int b = 0; b < 14; ++b) // scan j's record lies in the trailer of block j - 1
         file.Gps(b, std::get<0>(records[b]), std::get<1>(records[b]), std::get<2>(records[b]));
     std::string note;
+    Cgprdata data;
     file.Read(data, dir.File("many.DAT"), &note, std::uintmax_t{kBlock} * 50'003); // 50002 scans
     EXPECT_EQ(note, "The GPR file holds 50002 scans; only the first 50000 are shown. The GPR file "
                     "has more than 100 marks; only the first 100 are kept.");
@@ -133,10 +140,9 @@ TEST(GprData, ReadOrRefusedWithNothingLeftOfTheFileBeforeAndLimitsSaid) {
               Ints({4012, 1022, 0}));
 }
 
-TEST(GprData, LoadScansNoLongerOneShortWhenAbsoluteNorReadsPastTheScans) {
-    TempDir dir;
-    const std::string path = dir.File("w.DAT");
-    GprFile file("QXR-GPR", 300); // more than one read of 256 blocks
+// 300 scans (more than one read of 256 blocks) of value 1000 + scan number, trailers set.
+GprFile Scans300() {
+    GprFile file("QXR-GPR", 300);
     for (int j = 1; j <= 300; ++j) {
         for (int k = 0; k < 1022; ++k)
             file.Set(j, k, 1000 + j);
@@ -144,23 +150,34 @@ TEST(GprData, LoadScansNoLongerOneShortWhenAbsoluteNorReadsPastTheScans) {
         file.Set(j, 1022, j % 3), file.Set(j, 1023, 100 + j);
     }
     file.Set(3, 1, 3000), file.Set(4, 0, 4000); // the amplitude range is of the first 3 scans
+    return file;
+}
+
+TEST(GprData, LoadScansNoLongerOneShortWhenAbsoluteNorReadsPastTheScans) {
+    TempDir dir;
     Cgprdata data;
-    file.Read(data, path);
+    Scans300().Read(data, dir.File("w.DAT"));
     ASSERT_EQ(Ints({data.scanCount, data.ampMax, data.ampMin}), Ints({300, 3000, 1001}));
-    // Absolute, first, count, result, loadedEnd, the scan of a trace index (-1: empty); mended:
-    // absolute windows one scan short, starts before the first scan, windows past the last.
+    // Absolute, first, count, result, loadedEnd, the scan of a trace index (-1: empty).
     // clang-format off
-    const std::tuple<bool, int, int, int, int, int, int> cases[] = {
-        {false, 5, 10, 0, 10, 0, 5},   {false, 5, 10, 0, 10, 9, 14}, {false, 5, 10, 0, 10, 10, -1},
-        {false, 5, 10, 0, 10, -1, -1}, {false, 10, 280, 0, 280, 260, 270},
-        {false, -3, 5, 0, 2, 1, 1},    {false, 295, 10, 0, 5, 4, 299},
-        {false, 300, 5, -1, 5, 4, 299}, {false, 3, 0, -1, 5, 4, 299}, // nothing: the window stays
-        {true, 5, 10, 0, 15, 5, 5},    {true, 5, 10, 0, 15, 14, 14}, {true, 5, 10, 0, 15, 15, -1},
-        {true, 5, 10, 0, 15, 4, -1},   {true, -3, 5, 0, 2, 0, 0},
-        {true, 298, 10, 0, 300, 299, 299}};
+    const std::tuple<const char*, bool, int, int, int, int, int, int> cases[] = {
+        {"first", false, 5, 10, 0, 10, 0, 5}, {"last", false, 5, 10, 0, 10, 9, 14},
+        {"past the window", false, 5, 10, 0, 10, 10, -1},
+        {"before the window", false, 5, 10, 0, 10, -1, -1},
+        {"over two reads", false, 10, 280, 0, 280, 260, 270},
+        {"from before the first scan", false, -3, 5, 0, 2, 1, 1},
+        {"past the last scan", false, 295, 10, 0, 5, 4, 299},
+        {"after the scans: the window stays", false, 300, 5, -1, 5, 4, 299},
+        {"no scan: the window stays", false, 3, 0, -1, 5, 4, 299},
+        {"absolute: first", true, 5, 10, 0, 15, 5, 5},
+        {"absolute: last, not one short", true, 5, 10, 0, 15, 14, 14},
+        {"absolute: past the window", true, 5, 10, 0, 15, 15, -1},
+        {"absolute: before the window", true, 5, 10, 0, 15, 4, -1},
+        {"absolute: from before the first scan", true, -3, 5, 0, 2, 0, 0},
+        {"absolute: past the last scan", true, 298, 10, 0, 300, 299, 299}};
     // clang-format on
-    for (const auto& [absolute, first, count, result, end, index, scan] : cases) {
-        SCOPED_TRACE(testing::Message() << absolute << first << "+" << count << " " << index);
+    for (const auto& [name, absolute, first, count, result, end, index, scan] : cases) {
+        SCOPED_TRACE(name);
         data.absolute = absolute;
         EXPECT_EQ(data.LoadScans(first, count), result);
         EXPECT_EQ(data.loadedEnd, end);
@@ -173,14 +190,22 @@ TEST(GprData, LoadScansNoLongerOneShortWhenAbsoluteNorReadsPastTheScans) {
                            : Ints({1022, v, v, 2048, 2048, 2048, v, m, f, m, f, m * 5280 + f}));
         EXPECT_FLOAT_EQ(t.mean, scan < 0 ? 0.0f : float((975.0 * v + 47 * 2048.0) / 1022));
     }
-    // Read as PULSE07: neither marks nor GPS records, and the trailer is amplitudes.
+}
+
+// Read as PULSE07: neither marks nor GPS records, and the trailer is amplitudes. A file cut
+// short after it was read loads what is left; a file gone loads nothing.
+TEST(GprData, PulseTrailersAreAmplitudesAndAFileCutShortLoadsWhatIsLeft) {
+    TempDir dir;
+    const std::string path = dir.File("w.DAT");
+    GprFile file = Scans300();
     std::memcpy(file.bytes.data(), "PULSE07", 7);
+    Cgprdata data;
+    data.absolute = true;
     file.Read(data, path);
     ASSERT_EQ(data.LoadScans(0, 1), 0);
     EXPECT_EQ(Ints({data.markCount, data.gpsCount, data.ampMin, data.Trace(0).samples[1000],
                     data.Trace(0).samples[1021]}),
               Ints({0, 0, -7, -7, 1001}));
-    // A file cut short after it was read loads what is left; a file gone loads nothing.
     std::filesystem::resize_file(path, 5 * kBlock + 100);
     EXPECT_EQ(data.LoadScans(2, 10), 0);
     EXPECT_EQ(Ints({data.loadedEnd, data.Trace(3).samples[0]}), Ints({4, 4000}));
@@ -221,7 +246,7 @@ Bytes Read(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-TEST(ImageStore, IndexReadInPiecesAbsurdOnesRefusedRebuildWritesOnly16HeaderBytes) {
+TEST(ImageStore, IndexReadInPiecesOrRefusedWithTheReason) {
     TempDir dir;
     const std::string path = dir.File("road.IMG"), q = "\"" + path + "\"";
     const Bytes good = ImageFile(1030, 400, std::vector<int>(1030), 5); // over two pieces of 512
@@ -240,17 +265,24 @@ TEST(ImageStore, IndexReadInPiecesAbsurdOnesRefusedRebuildWritesOnly16HeaderByte
     Put(negative, {{248, -16}});
     const std::string folder = dir.File("road.IMG/x.IMG"); // a file where a folder should be
     // The file (none: another path), the note and the pictures then.
-    const std::tuple<Bytes, std::string, std::string, int> cases[] = {
-        {ImageFile(most, 1296, {}, 8 * most), path, "", most},
-        {ImageFile(most + 1, 1296, {}, 8 * most + 8), path,
+    const std::tuple<const char*, Bytes, std::string, std::string, int> cases[] = {
+        {"the most pictures", ImageFile(most, 1296, {}, 8 * most), path, "", most},
+        {"one picture too many", ImageFile(most + 1, 1296, {}, 8 * most + 8), path,
          "The road images " + q + " list 90001 pictures; at most 90000 can be shown.", 0},
-        {ImageFile(1, 1296, {1}), path, "", 1}, // one picture, its index just fits
-        {ImageFile(2, 1296, {1}), path, outside, 0},
-        {negative, path, outside, 0},
-        {Bytes(295, 1), path, "The road images " + q + " are too short for their header.", 0},
-        {{}, dir.File("none.IMG"), "", 0}, // a test without video
-        {{}, folder, "Cannot open the road images \"" + folder + "\": Not a directory", 0}};
-    for (const auto& [file, where, note, count] : cases) {
+        {"an index that just fits", ImageFile(1, 1296, {1}), path, "", 1},
+        {"an index at the start of the file", ImageFile(1, 0, {1}), path, "", 1},
+        {"an index one entry past the end", ImageFile(2, 1296, {1}), path, outside, 0},
+        {"an index before the file", negative, path, outside, 0},
+        {"a header one byte short", Bytes(295, 1), path,
+         "The road images " + q + " are too short for their header.", 0},
+        {"a test without video", {}, dir.File("none.IMG"), "", 0},
+        {"a file where a folder should be",
+         {},
+         folder,
+         "Cannot open the road images \"" + folder + "\": Not a directory",
+         0}};
+    for (const auto& [name, file, where, note, count] : cases) {
+        SCOPED_TRACE(name);
         store.imgPath = path;
         Write(path, good);
         ASSERT_EQ(store.ReadImageIndex(0), "");
@@ -259,25 +291,30 @@ TEST(ImageStore, IndexReadInPiecesAbsurdOnesRefusedRebuildWritesOnly16HeaderByte
         store.imgPath = where;
         EXPECT_EQ(store.ReadImageIndex(0), note);
         EXPECT_EQ(std::pair(store.count, store.distance.size()),
-                  std::pair(count, std::size_t(count)))
-            << note;
+                  std::pair(count, std::size_t(count)));
     }
+}
+
+TEST(ImageStore, MissingIndexRebuiltWritingOnly16HeaderBytes) {
+    TempDir dir;
+    Czipimg store;
+    store.imgPath = dir.File("road.IMG");
 
     const Bytes three = ImageFile(0, 1296, {1400, 1500, 1600});
     Bytes zero = ImageFile(0, 1296, {1400, 1500, 1600, 0, 1700}, 400), cut = three;
     Put(zero, {{1296 + 24, 0}});
     cut.insert(cut.end(), {30, 0, 0, 0, 0x10, 0, 0});
     const int room = Czipimg::kRebuiltCapacity;
-    // A missing index is rebuilt, writing only the 16 header bytes at 240. N, the file and the
-    // pictures found (0: nothing written): a zero distance, the end of the file after an entry,
-    // inside one or before the index, and the room of the index end the entries.
+    // N, the file and the pictures found (0: nothing written).
     // clang-format off
-    const std::tuple<int, Bytes, int> rebuilt[] = {{0, zero, 3}, {-4, three, 3}, {0, cut, 3},
-        {0, ImageFile(0, 1296, std::vector<int>(room + 1, 1)), room},
-        {0, ImageFile(0, 1000, {}, 100), 0}};
+    const std::tuple<const char*, int, Bytes, int> rebuilt[] = {
+        {"up to a zero distance", 0, zero, 3}, {"to the end of the file", -4, three, 3},
+        {"up to an entry cut short", 0, cut, 3},
+        {"up to the room of the index", 0, ImageFile(0, 1296, std::vector<int>(room + 1, 1)), room},
+        {"a file ending before the index", 0, ImageFile(0, 1000, {}, 100), 0}};
     // clang-format on
-    store.imgPath = path;
-    for (const auto& [n, file, count] : rebuilt) {
+    for (const auto& [name, n, file, count] : rebuilt) {
+        SCOPED_TRACE(name);
         Bytes before = file;
         Put(before, {{244, n}, {248, 109}}); // a header without an index says nothing of it
         Write(store.imgPath, before);
@@ -285,7 +322,7 @@ TEST(ImageStore, IndexReadInPiecesAbsurdOnesRefusedRebuildWritesOnly16HeaderByte
         Bytes expected = before;
         if (count > 0)
             Put(expected, {{240, 402296}, {244, count}, {248, 1296}, {252, int(before.size())}});
-        EXPECT_EQ(Read(store.imgPath), expected) << count;
+        EXPECT_EQ(Read(store.imgPath), expected);
         EXPECT_EQ(note, count ? "" : "The road images \"" + store.imgPath + "\" hold no picture.");
         EXPECT_EQ(std::tie(store.count, store.pictureCount), std::tuple(count, count ? count : n));
         for (int i = 0; i < count; i += 1 + count / 3)
@@ -299,6 +336,11 @@ TEST(ImageStore, IndexReadInPiecesAbsurdOnesRefusedRebuildWritesOnly16HeaderByte
         EXPECT_EQ(std::pair(store.RebuildImageIndex(), Read(store.imgPath)),
                   std::pair(result, file));
     }
+    // Too long for the header's 32-bit end.
+    Write(store.imgPath, ImageFile(0, 1000, {}));
+    std::filesystem::resize_file(store.imgPath, std::uintmax_t{1} << 31);
+    EXPECT_EQ(store.ReadImageIndex(0), "The picture index of \"" + store.imgPath +
+                                           "\" is missing and cannot be rebuilt: File too large");
     store.imgPath = dir.File("none.IMG");
     EXPECT_EQ(store.RebuildImageIndex(), -1);
 }
@@ -311,32 +353,38 @@ TEST(ImageStore, PicturesAreReadWholeOrRefusedWithTheReason) {
     // The offsets of three pictures, picture bytes after the index, the index read; the size
     // read (-1: refused with the error).
     // clang-format off
-    const std::tuple<int, int, int, int, int, int, std::string> cases[] = {
-        {d, d + kBig, d + kBig + 5, kBig + 9, 0, kBig, ""}, {d, d + 4, d + 6, 100, 1, 2, ""},
-        {d, d + 4, d + 6, 100, 2, 94, ""}, // the last runs to the end of the file
-        {d, d + kBig + 1, d + kBig + 5, kBig + 9, 0, -1,
+    const std::tuple<const char*, int, int, int, int, int, int, std::string> cases[] = {
+        {"the largest picture", d, d + kBig, d + kBig + 5, kBig + 9, 0, kBig, ""},
+        {"a middle one", d, d + 4, d + 6, 100, 1, 2, ""},
+        {"the last, to the end of the file", d, d + 4, d + 6, 100, 2, 94, ""},
+        {"one byte too large", d, d + kBig + 1, d + kBig + 5, kBig + 9, 0, -1,
          "Picture 0" + of + " is 900001 bytes; at most 900000 are read."},
-        {-8, d + 4, d + 6, 100, 0, -1, "Picture 0" + broken + "-8, next 1324)."},
-        {d, d + 50, d + 6, 100, 1, -1, "Picture 1" + broken + "1370, next 1326)."},
-        {d, d + 4, d + 200, 100, 2, -1, "Picture 2" + broken + "1520, next 1420)."},
-        {d, d + 4000, d + 4000, 100, 0, -1, "Picture 0" + of + " runs past the end of the file."},
-        {d, d, d + 6, 100, 0, -1, "Picture 0" + of + " holds no data."},
-        {d, d + 4, d + 6, 100, -1, -1, "There is no picture -1 in the road images."},
-        {d, d + 4, d + 6, 100, 3, -1, "There is no picture 3 in the road images."}};
+        {"a negative offset", -8, d + 4, d + 6, 100, 0, -1, "Picture 0" + broken + "-8, next 1324)."},
+        {"offsets out of order", d, d + 50, d + 6, 100, 1, -1,
+         "Picture 1" + broken + "1370, next 1326)."},
+        {"the last past the end", d, d + 4, d + 200, 100, 2, -1,
+         "Picture 2" + broken + "1520, next 1420)."},
+        {"the next past the end", d, d + 4000, d + 4000, 100, 0, -1,
+         "Picture 0" + of + " runs past the end of the file."},
+        {"an empty picture", d, d, d + 6, 100, 0, -1, "Picture 0" + of + " holds no data."},
+        {"before the first", d, d + 4, d + 6, 100, -1, -1,
+         "There is no picture -1 in the road images."},
+        {"after the last", d, d + 4, d + 6, 100, 3, -1, "There is no picture 3 in the road images."}};
     // clang-format on
     Czipimg store;
     store.imgPath = path;
-    for (const auto& [first, second, third, tail, index, size, error] : cases) {
+    for (const auto& [name, first, second, third, tail, index, size, error] : cases) {
+        SCOPED_TRACE(name);
         const Bytes file = ImageFile(3, 1296, {first, second, third}, tail);
         Write(path, file);
         ASSERT_EQ(store.ReadImageIndex(0.0f), "");
         Bytes picture, expected;
         std::string said;
-        EXPECT_EQ(store.PictureBytes(index, &picture, &said), size >= 0) << index;
+        EXPECT_EQ(store.PictureBytes(index, &picture, &said), size >= 0);
         const int from = index == 0 ? first : index == 1 ? second : third;
         if (size >= 0)
             expected.assign(file.begin() + from, file.begin() + from + size);
-        EXPECT_EQ(std::pair(said, picture), std::pair(error, expected)) << index;
+        EXPECT_EQ(std::pair(said, picture), std::pair(error, expected));
     }
 }
 

@@ -27,11 +27,11 @@ template <typename T> void Put(Bytes& b, std::size_t at, T value) {
     std::memcpy(&b[at], &value, sizeof value);
 }
 // A 'G' entry (3-byte lead-in, 56-byte body) at 10 + distance degrees north.
-Bytes G(float distance, float time, std::int16_t check = 1111, float level = 0) {
+Bytes G(float distance, float time, std::int16_t check = 1111) {
     Bytes b(59, 0xAB);
     b[0] = 'G';
     Put(b, 3, check), Put(b, 11, 10.0 + distance), Put(b, 19, -90.0 - distance);
-    Put(b, 27, level), Put(b, 43, distance), Put(b, 55, time);
+    Put(b, 27, 5 + distance), Put(b, 43, distance), Put(b, 55, time); // level 5 ft higher
     return b;
 }
 // An 'I' entry (lead-in, 24-byte body).
@@ -80,8 +80,9 @@ TEST(GpsFile, EntriesOnFourByteStepsUntilABadCheckOrTheEnd) {
         ASSERT_EQ(gps.temperatureCount, static_cast<int>(temperatures.size()));
         for (std::size_t i = 0; i < distances.size(); ++i) {
             const TrackPoint& p = gps.track[i];
-            EXPECT_EQ(std::tuple(p.distance, p.latitude, p.longitude),
-                      std::tuple(distances[i], 10.0 + distances[i], -90.0 - distances[i]));
+            EXPECT_EQ(std::tuple(p.distance, p.latitude, p.longitude, p.level),
+                      std::tuple(distances[i], 10.0 + distances[i], -90.0 - distances[i],
+                                 5 + distances[i]));
             EXPECT_FLOAT_EQ(p.speed, speeds[i]) << i;
         }
         for (std::size_t i = 0; i < temperatures.size(); ++i)

@@ -103,7 +103,7 @@ TEST_F(WrittenFilesTest, SettingsLoadTakesWhatTheFileHolds) {
     const std::string stored(40, 'n');
     // clang-format off
     const struct { long size; std::int32_t select, averageCount; std::string name; } cases[] = {
-        {-1, 1, 20, "kept"}, {-2, 1, 20, "kept"}, {75, 0, 20, "kept"}, {76, 0, 15, "kept"},
+        {-1, 1, 20, "kept"}, {-2, 1, 20, "kept"}, {72, 0, 20, "kept"}, {76, 0, 15, "kept"},
         {439, 0, 15, "kept"}, {440, 0, 15, stored}, {1240, 1, 15, "Geophone-1"},
         {1240, 4, 15, "Geophone-4"}, {1240, 5, 15, stored}};
     // clang-format on
@@ -113,6 +113,7 @@ TEST_F(WrittenFilesTest, SettingsLoadTakesWhatTheFileHolds) {
         Bytes bytes(1240, 0);
         Put<std::int32_t>(bytes, 4, k.select);
         Put<std::int32_t>(bytes, 72, 15);
+        Put(bytes, 68, 2.5f); // the last float before 72
         std::memcpy(&bytes[400], stored.data(), 40);
         bytes[440] = 'r';
         bytes.resize(std::max(k.size, 0L));
@@ -123,11 +124,12 @@ TEST_F(WrittenFilesTest, SettingsLoadTakesWhatTheFileHolds) {
         CKVTcontrol c;
         c.settingsPath = settings;
         c.geophoneName = "kept";
+        c.videoOffset = -7.0f;
         const bool loaded = c.LoadSettings();
-        EXPECT_EQ(
-            std::tuple(loaded, c.geophoneSelect, c.movingAverageCount, c.geophoneName,
-                       c.reservedText1),
-            std::tuple(k.size >= 0, k.select, k.averageCount, k.name, k.size > 440 ? "r" : ""));
+        EXPECT_EQ(std::tuple(loaded, c.geophoneSelect, c.videoOffset, c.movingAverageCount,
+                             c.geophoneName, c.reservedText1),
+                  std::tuple(k.size >= 0, k.select, k.size >= 72 ? 2.5f : -7.0f, k.averageCount,
+                             k.name, k.size > 440 ? "r" : ""));
     }
     EXPECT_EQ(CKVTcontrol::GeophoneNumberFromName("Geophone-1", 0), 1);
     EXPECT_EQ(CKVTcontrol::GeophoneNumberFromName("Geophone-4", 0), 4);
@@ -287,9 +289,6 @@ TEST_F(WrittenFilesTest, FailedWritesSayWhyAndKeepThePreviousFiles) {
          why("Cannot write", aFile, EFBIG)},
         {"missing input", 0, 5, [&] { return convert(Convert(&table)); },
          why("Cannot open", raw, ENOENT)},
-        {"conversion into a missing folder", 4, 5,
-         [&] { return convert(ConvertRawFile(raw, dir.File("none/t"), nullptr)); },
-         why("Cannot create", dir.File("none/t_A.DAT"), ENOENT)},
         {"conversion onto a folder", 4, 5,
          [&] { return convert(ConvertRawFile(raw, dir.File("sub"), nullptr)); },
          why("Cannot write", folder, EISDIR)},
@@ -310,6 +309,14 @@ TEST_F(WrittenFilesTest, FailedWritesSayWhyAndKeepThePreviousFiles) {
          "Cannot read \"" + raw + "\": the file ended early."},
         {"cancelled", 8, 5, [&] { return convert(Convert(nullptr, {}, [] { return true; })); },
          kCancelledMessage},
+        {"the output folder removed during the conversion", 8, 5,
+         [&] {
+             fs::create_directory(dir.File("gone"));
+             return convert(
+                 ConvertRawFile(raw, dir.File("gone/t"), nullptr,
+                                [&](long long, long long) { fs::remove_all(dir.File("gone")); }));
+         },
+         why("Cannot write", dir.File("gone/t_A.DAT"), ENOENT)},
     };
     const char* const kept[] = {"t_A.DAT", "t_C.DAT", "sub_C.DAT", "dir_A.DAT"};
     for (const auto& k : cases) {

@@ -2,12 +2,11 @@
 // companion files, and the zeroed storage the segment is decoded into.
 #include "pipeline/RawFileLoader.h"
 #include "document/CVorlixDoc.h"
-#include "document/CalibrationTable.h"
 #include "document/CompanionFiles.h"
 #include "document/RawFile.h"
 #include "document/RawFileFormat.h"
 #include "document/SegmentDecoder.h"
-#include "document/ZeroedPages.h"
+#include "pipeline/AnalysisChain.h"
 #include "pipeline/SegmentStepping.h"
 #include "support/RawFileBuilder.h"
 #include "support/TempDir.h"
@@ -15,11 +14,16 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <memory>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -81,6 +85,14 @@ TEST_F(RawFileLoaderTest, DecodesTheSegmentCalibrated) {
                                       Calibrated(k.factor, -32768), Calibrated(k.factor, 32767)}));
         EXPECT_EQ(doc->groupDistance[k.groups], k.extra);
     }
+    // The samples a longer segment left after the end take no part in the ranges.
+    RawFileBuilder small;
+    small.groups = 1;
+    small.sample = [](int block, int, int i) { return std::int16_t(block + (i % 2 ? 9 : -9)); };
+    ASSERT_TRUE(loader.OpenNewFile(*doc, Write(small)).segmentRead);
+    EXPECT_EQ((std::vector<float>{doc->loadMin, doc->loadMax, doc->geoMin, doc->geoMax}),
+              (std::vector<float>{Calibrated(0, -9, false), Calibrated(0, 9, false),
+                                  Calibrated(0.8f, -8), Calibrated(0.8f, 10)}));
 }
 
 // 1300 groups, 500 a segment: two, the 300 left over joined but not read. A file that shrank is
@@ -180,6 +192,41 @@ TEST_F(RawFileLoaderTest, UnusableFilesAreRefusedAndTheDocumentKeepsWhatItHad) {
     }
 }
 
+// A band the analysis refuses: the segment is read and the failure said.
+// The loader refuses such a band before it reads; the chain itself says so when it meets one.
+TEST_F(RawFileLoaderTest, TheAnalysisChainSaysWhenTheBandFails) {
+    ASSERT_TRUE(loader.OpenNewFile(*doc, Write(RawFileBuilder{})).segmentRead);
+    AnalysisSettings settings = AnalysisSettingsOf(doc->options);
+    settings.band = {40.0f, 20.0f};
+    deflection::FilterWorkspace workspace;
+    std::string error;
+    EXPECT_FALSE(RunAnalysisChain(*doc, settings, workspace, &error));
+    EXPECT_EQ(error, "Math Exception: Invalid band specification.");
+}
+
+// A file cut short while its companions are read (its GPS track is a pipe whose writer cuts
+// it): nothing of the segment before is left shown.
+TEST_F(RawFileLoaderTest, AFileCutShortBeforeItsSegmentIsReadLeavesNothingShown) {
+    ASSERT_TRUE(loader.OpenNewFile(*doc, Write(RawFileBuilder{}, "good.KVT")).segmentRead);
+    doc->cycleCount = doc->resultCount = 3;
+    const std::string path = Write(RawFileBuilder{}), gps = dir.File("t.GPS");
+    ASSERT_EQ(mkfifo(gps.c_str(), 0600), 0);
+    std::thread writer([&] {
+        int fd = -1; // opens once the loader reads, or gives up after 10 s
+        for (int i = 0; i < 10'000 && (fd = open(gps.c_str(), O_WRONLY | O_NONBLOCK)) < 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        fs::resize_file(path, 8000 + 2600 * 5);
+        close(fd);
+    });
+    const LoadResult r = loader.OpenNewFile(*doc, path);
+    writer.join();
+    EXPECT_TRUE(r.fileOpened && !r.segmentRead);
+    EXPECT_EQ(r.message, "Cannot read \"" + path + "\": the file ended early.");
+    EXPECT_EQ(
+        (std::vector<int>{doc->pointCount, doc->groupCount, doc->cycleCount, doc->resultCount}),
+        std::vector<int>(4, 0));
+}
+
 // Companion files found ignoring case, and what was wrong with them, in the load's note; a
 // new file opened without a segment holds none of the one before.
 TEST_F(RawFileLoaderTest, CompanionFilesAndTheirNote) {
@@ -249,19 +296,6 @@ TEST(ChannelTable, ReadsEveryFieldAndCutsNameLengthsThatOverrunTheDescriptor) {
 }
 
 // More than 400 groups left over form a segment of their own; fewer join the last one.
-// Scale x count / counts per unit; a scale set back to an earlier one, or to 0, must not
-// leave the table of the one before.
-TEST(CalibrationTable, EveryCountAtTheScaleSetLast) {
-    CalibrationTable table;
-    for (const long double scale : {2.5L, 0.0L, -1.25L, -1.25L, 2.5L}) {
-        table.SetScale(scale);
-        for (const int count : {-32768, -1, 0, 1, 32767})
-            EXPECT_EQ(table(static_cast<std::int16_t>(count)),
-                      static_cast<float>(scale * count / rawfile::kCountsPerUnit))
-                << static_cast<double>(scale) << " " << count;
-    }
-}
-
 TEST(RawFileFormat, SegmentTablesAndGroupCounts) {
     using Ranges = std::vector<std::pair<long long, long long>>;
     // clang-format off
@@ -278,27 +312,6 @@ TEST(RawFileFormat, SegmentTablesAndGroupCounts) {
     EXPECT_EQ(rawfile::GroupCountOfFile(7999, 5), 0);
     EXPECT_EQ(rawfile::GroupCountOfFile(8000 + 2600 * 3 + 2599, 5), 3);
     EXPECT_EQ(rawfile::GroupCountOfFile(8000 + 1000, 0), 10); // no channel: 100-byte groups
-}
-
-// Small blocks come from the heap, large ones on a 2 MB boundary whether or not the system
-// takes the huge-page advice; all are zero-filled and writable to their last byte.
-TEST(ZeroedPages, BlocksAreZeroedWritableAndLargeOnesAligned) {
-    const zeroedpages::AdviseFn refuse = [](void*, std::size_t) { return -1; };
-    const std::pair<std::size_t, zeroedpages::AdviseFn> cases[] = {
-        {1000, &zeroedpages::AdviseHugePages},
-        {zeroedpages::kHugePage, &zeroedpages::AdviseHugePages},
-        {12'800'001, &zeroedpages::AdviseHugePages},
-        {12'800'001, refuse}};
-    for (const auto& [bytes, advise] : cases) {
-        auto* block = static_cast<unsigned char*>(zeroedpages::Allocate(bytes, advise));
-        ASSERT_NE(block, nullptr) << bytes;
-        const auto misalignment = reinterpret_cast<std::uintptr_t>(block) % zeroedpages::kHugePage;
-        EXPECT_TRUE(bytes < zeroedpages::kHugePage || misalignment == 0) << bytes;
-        EXPECT_EQ(block[0] + block[bytes / 2] + block[bytes - 1], 0);
-        std::memset(block, 0xab, bytes);
-        EXPECT_EQ(block[bytes - 1], 0xab);
-        zeroedpages::Free(block, bytes);
-    }
 }
 
 } // namespace

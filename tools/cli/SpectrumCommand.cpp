@@ -47,6 +47,7 @@ int RunSpectrum(const CliArgs& args) {
     auto doc = std::make_unique<CVorlixDoc>(args.WorkDirectory());
     // Segment 0 is read by the open itself; another segment is read alone, after it.
     RawFileLoader loader;
+    loader.refuseUnusableBand = false; // the signals are shown whatever the band
     const bool otherSegment = segment != 0;
     LoadResult result =
         loader.OpenNewFile(*doc, path, OpenOptions{.readFirstSegment = !otherSegment});
