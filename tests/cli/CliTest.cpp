@@ -355,12 +355,9 @@ TEST_F(CliTest, ExportAndConvertReportWhatTheyWroteAndNeverReplaceAnEarlierFile)
          "\rconvert [" + dots + "]   0.0% (0/401)\rconvert [" + hashes +
              "] 100.0% (401/401)\r\033[K",
          true},
-        {"convert empty.KVT", 0,
-         "Converted 0 groups of 2 active channels\n  empty_A.DAT: 0 records\n  empty_C.DAT: 0 "
-         "records\n",
-         "\rconvert [" + hashes +
-             "] 100.0% (0/0)\r\033[Kvorlix-cli: warning: \"empty.KVT\" holds no "
-             "whole group of samples (8000 bytes): the exchange files are empty.\n",
+        {"convert empty.KVT", 1, "",
+         "vorlix-cli: conversion failed: \"empty.KVT\" holds no whole group of samples "
+         "(8000 bytes).\n",
          true},
         {"export a/road.KVT ./a/road.KVT nope.KVT b/road.KVT --out-dir out", 1, inOut + inOut,
          "vorlix-cli: nope.KVT: Cannot open \"nope.KVT\": No such file or directory\n"
