@@ -323,9 +323,10 @@ TEST(ImageStore, MissingIndexRebuiltWritingOnly16HeaderBytes) {
         const std::string note = store.ReadImageIndex(0.0f);
         EXPECT_EQ(Read(store.imgPath), before);
         EXPECT_EQ(store.indexRebuilt, count > 0);
-        if (count > 0)
+        if (count > 0) {
             EXPECT_EQ(Ints({store.headerValue0, store.indexOffset, store.dataEnd}),
                       Ints({402296, 1296, int(before.size())}));
+        }
         EXPECT_EQ(note, count ? "" : "The road images \"" + store.imgPath + "\" hold no picture.");
         EXPECT_EQ(std::tie(store.count, store.pictureCount), std::tuple(count, count ? count : n));
         for (int i = 0; i < count; i += 1 + count / 3)
