@@ -71,8 +71,8 @@ TEST(UnusableRawFiles, EveryCommandRefusesThemAlikeAndWritesNothing) {
         {"a control byte in a name", controlNames.Build(),
          " is not a raw test file: the names of channel 0 are not text."},
         {"distances that are not numbers", noDistances.Build(),
-         " is not a raw test file: 10 of the 10 group distances of its first segment are not "
-         "numbers."},
+         " is not a raw test file: 10 of 10 group distances checked in its first segment are "
+         "not numbers."},
     };
     for (const Unusable& c : cases) {
         SCOPED_TRACE(c.name);
