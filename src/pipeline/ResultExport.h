@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/ResultFormat.h"
+#include "analysis/Sections.h"
 #include "analysis/Smoothing.h"
 #include "document/Progress.h"
 #include "pipeline/RawFileLoader.h"
@@ -43,6 +44,9 @@ struct ExportOptions {
     // Re-read the segment loaded before the export once it ends, as the window shows it. A
     // process about to exit has no use for it.
     bool reloadShownSegment = true;
+    // When set, also receives every result written, in file order (the profile of the
+    // sections), float32 widened to double. Left empty when the export fails.
+    sections::Profile* profile = nullptr;
 };
 
 // The number of workers an export uses: `requested`, or one per core when it is 0 or less,
