@@ -115,6 +115,7 @@ bool SectionsSettingsFile::Load(const std::string& workDirectory, std::string* e
     std::string ignored;
     std::string& message = error ? *error : ignored;
     lines_.clear();
+    parameters = {};
     const std::string path = PathIn(workDirectory);
     std::error_code ec;
     std::ifstream in(path, std::ios::binary);
