@@ -375,6 +375,10 @@ ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment
     if (options.reloadShownSegment) {
         status.finalReloadRun = true;
         status.finalLoad = readSegment(doc, shown, smoothing::SettingsOf(doc.options));
+        // The file went or shrank away during the export: the document would otherwise keep
+        // the last segment the export read, smoothed for it, as if it were the one shown.
+        if (!status.finalLoad.segmentRead && !status.finalLoad.analysisFailed)
+            ForgetSegment(doc);
     }
     return status;
 }
