@@ -7,6 +7,7 @@
 #include <QFont>
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -18,6 +19,9 @@ void Print(std::FILE* stream, const QString& text) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A limit on the size of files (ulimit -f) then fails a write like a full disk, with a
+    // message and nothing left behind, instead of ending the program mid-write.
+    std::signal(SIGXFSZ, SIG_IGN);
     QStringList rawArguments;
     for (int i = 0; i < argc; ++i)
         rawArguments << QString::fromLocal8Bit(argv[i]);

@@ -13,8 +13,10 @@
 namespace fs = std::filesystem;
 
 CompanionNames DeriveCompanionNames(const std::string& rawPath) {
-    std::size_t dot = rawPath.rfind('.');
-    std::string base = dot == std::string::npos ? rawPath + "." : rawPath.substr(0, dot + 1);
+    const std::size_t dot = rawPath.rfind('.');
+    const std::size_t slash = rawPath.rfind('/');
+    const bool inName = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    const std::string base = inName ? rawPath.substr(0, dot + 1) : rawPath + ".";
     return {base + "IMG", base + "GPS", base + "DAT", base + "RDO", base + "TXT"};
 }
 

@@ -3,8 +3,9 @@
 #include <string>
 
 // Names of the files that come with a raw test file: its path up to and including the last
-// '.', plus the extension letters; or the whole path plus the dotted extension when it has no
-// '.'. A '.' in a folder name counts like any other.
+// '.' of its file name, plus the extension letters; or the whole path plus the dotted extension
+// when the file name has no '.'. A '.' in a folder name is not taken: "run.1/road" would else
+// read "run.GPS" and export over "run.TXT", the files of another test.
 struct CompanionNames {
     std::string img, gps, dat, rdo, txt;
 };

@@ -59,6 +59,12 @@ void ForgetGpsRangesIfNone(CNMEA& gps) {
 
 } // namespace
 
+void ForgetSegment(CVorlixDoc& doc) {
+    doc.pointCount = doc.groupCount = 0;
+    doc.cycleCount = doc.resultCount = 0;
+    doc.loadCycleCount = doc.geoCycleCount = 0;
+}
+
 bool RawFileLoader::Validate(const RawFile& file, int segmentGroups, const Calibration& calibration,
                              std::string* error) const {
     const std::string name = "\"" + file.Path() + "\"";
@@ -124,9 +130,7 @@ LoadResult RawFileLoader::OpenNewFile(CVorlixDoc& doc, const std::string& path,
         result.companionNote = notes;
         TakeTables(doc, file, 0, &result);
         // Whatever the document held came from another file.
-        doc.pointCount = doc.groupCount = 0;
-        doc.cycleCount = doc.resultCount = 0;
-        doc.loadCycleCount = doc.geoCycleCount = 0;
+        ForgetSegment(doc);
         return result;
     }
     LoadResult read = ReadAndAnalyse(doc, file, 0, smoothing::SettingsOf(doc.options));
@@ -165,8 +169,7 @@ LoadResult RawFileLoader::ReadAndAnalyse(CVorlixDoc& doc, const RawFile& file, i
     if (!decoder_.Decode(doc, file, range.first, groups, CalibrationOf(doc.options),
                          &result.message)) {
         // A file that shrank under us: nothing of it is shown.
-        doc.pointCount = doc.groupCount = 0;
-        doc.cycleCount = doc.resultCount = 0;
+        ForgetSegment(doc);
         return result;
     }
     result.segmentRead = true;

@@ -32,6 +32,10 @@ struct OpenOptions {
     bool readFirstSegment = true;
 };
 
+// Leaves the document without a segment (no samples, groups, cycles or results), for when the
+// one it held is gone or is not the segment it records.
+void ForgetSegment(CVorlixDoc& doc);
+
 // The open operation: validates a raw test file, reads its companion files when it is new,
 // decodes one segment of the load cell and the selected geophone into the document and runs
 // the analysis chain. A file that cannot be used, or a band the filter cannot use, is refused

@@ -367,6 +367,10 @@ void ReloadShown(CVorlixDoc& doc, const SegmentReader& readSegment, int shown,
         return;
     status.finalReloadRun = true;
     status.finalLoad = readSegment(doc, shown, smoothing::SettingsOf(doc.options));
+    // The file went or shrank away during the export: the document would otherwise keep the
+    // last segment the export read, smoothed for it, as if it were the one shown.
+    if (!status.finalLoad.segmentRead && !status.finalLoad.analysisFailed)
+        ForgetSegment(doc);
 }
 
 SegmentReaderFactory LoaderReaders() {

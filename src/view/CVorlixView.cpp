@@ -215,11 +215,18 @@ void CVorlixView::StepSegment(bool next) {
     const int shown = doc_.options.currentSegment;
     if (!(next ? StepToNextSegment(doc_.options) : StepToPreviousSegment(doc_.options)))
         return;
+    const int asked = doc_.options.currentSegment;
     const LoadResult result = loader_.ReloadCurrentFile(doc_);
     // Refused before the read: the window stays on the segment it shows.
     if (!result.fileOpened)
         doc_.options.currentSegment = shown;
-    AfterLoad(result);
+    // A file that shrank since it was opened is read as it is now, up to its last segment.
+    if (AfterLoad(result) && doc_.options.currentSegment != asked)
+        host_.ShowStatus(
+            QStringLiteral("%1 has changed: it now has %2 segments; segment %3 is shown.")
+                .arg(FromStd(doc_.rawPath))
+                .arg(doc_.options.segmentCount)
+                .arg(doc_.options.currentSegment + 1));
 }
 
 void CVorlixView::ShowSignalMode(DisplayMode mode) {

@@ -5,6 +5,7 @@
 #include "app/ProgressDialogSink.h"
 #include "app/RecentFileList.h"
 #include "document/CVorlixDoc.h"
+#include "support/FileSizeLimit.h"
 #include "support/SynthFixture.h"
 #include "support/TempDir.h"
 #include "view/CVorlixView.h"
@@ -160,11 +161,24 @@ private slots:
         QVERIFY(
             frame->statusBar()->currentMessage().startsWith(QLatin1String("Picture not saved")));
 
-        const QString written = QString::fromStdString(work_.File("shot.png"));
+        const QString written = QString::fromStdString(work_.File("Straße 1")); // no extension
         QVERIFY(frame->SavePicture(written));
         QCOMPARE(QImage(written).size(), QSize(320, 200));
+        // A full device: the picture saved before stays as it was.
+        QFile file(written);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        const std::string said = InChildWithFileSizeLimit(100, [&] {
+            return frame->SavePicture(written) ? "saved"
+                                               : frame->statusBar()->currentMessage().toStdString();
+        });
+        QCOMPARE(QString::fromStdString(said),
+                 QStringLiteral("Picture not saved: %1 (File too large).").arg(written));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
         QCOMPARE(QDir(QString::fromStdString(work_.Path())).entryList(QDir::Files),
-                 QStringList{"shot.png"});
+                 QStringList{"Straße 1"});
     }
 
     void windowComesBackWhereItWasLeft() {

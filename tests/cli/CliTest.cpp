@@ -54,8 +54,9 @@ std::string S(auto number) {
 }
 
 // The tool, run in `dir`, with stdout on a pipe and stderr in a file, or on a terminal when
-// `terminal` (where the progress bar is drawn).
-Case RunCli(const std::string& arguments, const TempDir& dir, bool terminal = false) {
+// `terminal` (where the progress bar is drawn), after the shell commands `before`.
+Case RunCli(const std::string& arguments, const TempDir& dir, bool terminal = false,
+            const std::string& before = "") {
     int master = -1, slave = -1;
     std::string errTo = dir.File("stderr.txt");
     if (terminal) {
@@ -66,7 +67,8 @@ Case RunCli(const std::string& arguments, const TempDir& dir, bool terminal = fa
         errTo = ttyname(slave);
         fcntl(master, F_SETFL, O_NONBLOCK);
     }
-    const std::string command = "cd " + dir.Path() + " && " + VORLIX_CLI_PATH + " " + arguments;
+    const std::string command =
+        "cd " + dir.Path() + " && " + before + VORLIX_CLI_PATH + " " + arguments;
     std::FILE* pipe = popen((command + " 2>" + errTo).c_str(), "r");
     Case run{arguments};
     char buffer[4096];
@@ -373,6 +375,45 @@ TEST_F(CliTest, ExportAndConvertReportWhatTheyWroteAndNeverReplaceAnEarlierFile)
     });
     const std::string same = " && cmp out/road.RDO a/road.RDO && cmp out/road.TXT a/road.TXT";
     EXPECT_EQ(std::system(("cd " + shared->Path() + same).c_str()), 0); // the 2nd of a run too
+}
+
+// The device fills part-way through a run of several files (a limit of 16 KiB on the size of a
+// file): what was written before stays byte for byte, what failed says why and replaces nothing.
+TEST_F(CliTest, AFullDevicePartWayLeavesEveryEarlierFileByteForByte) {
+    namespace fs = std::filesystem;
+    auto read = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string road = read(shared->File("road.KVT")), full = shared->File("full/");
+    std::ofstream(shared->File("short.KVT")) << road.substr(0, 8000 + 1100 * 100); // fits
+    std::ofstream(shared->File("one.KVT")) << road.substr(0, 8000 + 1100);
+    const std::string settings = " --out-dir full --workdir " + shared->Path();
+    fs::create_directory(full);
+    RunCli("export short.KVT" + settings, *shared);
+    RunCli("convert one.KVT" + settings, *shared);
+    std::map<std::string, std::string> files;
+    for (const char* name : {"short.TXT", "short.RDO", "one_A.DAT", "one_C.DAT"}) {
+        files[name] = read(full + name);
+        fs::remove(full + name);
+    }
+    for (const char* name : {"road.TXT", "road.RDO", "road_A.DAT", "road_C.DAT"})
+        std::ofstream(full + name) << (files[name] = std::string("earlier ") + name);
+    const std::string fail = "vorlix-cli: road.KVT: ";
+    const Case runs[] = {
+        {"export short.KVT road.KVT", 1, "",
+         fail + "export failed: Cannot write \"full/road.TXT\": File too large\n"},
+        {"convert one.KVT road.KVT", 1, "",
+         fail + "conversion failed: Cannot write \"full/road_A.DAT\": File too large\n"}};
+    for (const Case& c : runs) {
+        const Case run = RunCli(c.arguments + settings, *shared, false, "ulimit -f 32 && ");
+        EXPECT_EQ(std::tuple(run.code, run.err), std::tuple(c.code, c.err)) << c.arguments;
+    }
+    std::map<std::string, std::string> left;
+    for (const auto& entry : fs::directory_iterator(full))
+        left[entry.path().filename().string()] = read(entry.path().string());
+    EXPECT_EQ(left, files);
+    EXPECT_EQ(files["one_A.DAT"].size(), 250u * 36);
 }
 
 } // namespace

@@ -208,7 +208,7 @@ TEST_F(RawFileLoaderTest, TheAnalysisChainSaysWhenTheBandFails) {
 // it): nothing of the segment before is left shown.
 TEST_F(RawFileLoaderTest, AFileCutShortBeforeItsSegmentIsReadLeavesNothingShown) {
     ASSERT_TRUE(loader.OpenNewFile(*doc, Write(RawFileBuilder{}, "good.KVT")).segmentRead);
-    doc->cycleCount = doc->resultCount = 3;
+    doc->cycleCount = doc->resultCount = doc->loadCycleCount = doc->geoCycleCount = 3;
     const std::string path = Write(RawFileBuilder{}), gps = dir.File("t.GPS");
     ASSERT_EQ(mkfifo(gps.c_str(), 0600), 0);
     std::thread writer([&] {
@@ -222,9 +222,9 @@ TEST_F(RawFileLoaderTest, AFileCutShortBeforeItsSegmentIsReadLeavesNothingShown)
     writer.join();
     EXPECT_TRUE(r.fileOpened && !r.segmentRead);
     EXPECT_EQ(r.message, "Cannot read \"" + path + "\": the file ended early.");
-    EXPECT_EQ(
-        (std::vector<int>{doc->pointCount, doc->groupCount, doc->cycleCount, doc->resultCount}),
-        std::vector<int>(4, 0));
+    EXPECT_EQ((std::vector<int>{doc->pointCount, doc->groupCount, doc->cycleCount, doc->resultCount,
+                                doc->loadCycleCount, doc->geoCycleCount}),
+              std::vector<int>(6, 0));
 }
 
 // Companion files found ignoring case, and what was wrong with them, in the load's note; a
@@ -254,10 +254,11 @@ TEST_F(RawFileLoaderTest, CompanionFilesAndTheirNote) {
         EXPECT_TRUE(readSegment || doc->cycleCount + doc->loadCycleCount == 0);
         doc->cycleCount = doc->loadCycleCount = 1; // stale counts of another file
     }
-    // Without a dot, dotted extensions; a dot in a folder name counts. The derived name wins,
-    // else the first spelling in name order.
+    // Without a dot in the file name, dotted extensions: a dot in a folder name would name the
+    // files of another test. The derived name wins, else the first spelling in name order.
     EXPECT_EQ(DeriveCompanionNames("/d/road").txt, "/d/road.TXT");
-    EXPECT_EQ(DeriveCompanionNames("/d/run.1/road").img, "/d/run.IMG");
+    EXPECT_EQ(DeriveCompanionNames("/d/run.1/road").img, "/d/run.1/road.IMG");
+    EXPECT_EQ(DeriveCompanionNames("run.1/road.x").gps, "run.1/road.GPS");
     for (const char* name : {"u.iMG", "u.Img", "u.IMG"}) {
         ASSERT_TRUE(RawFileBuilder::WriteBytes(dir.File(name), {1}));
         EXPECT_EQ(FindCompanionFile(dir.File("u.IMG")), dir.File(name));

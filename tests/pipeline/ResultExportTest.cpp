@@ -1,6 +1,8 @@
 #include "pipeline/ResultExport.h"
 #include "document/CVorlixDoc.h"
+#include "document/ConversionExport.h"
 #include "pipeline/RawFileLoader.h"
+#include "support/RawFileBuilder.h"
 #include "support/SynthFixture.h"
 #include "support/TempDir.h"
 
@@ -10,10 +12,12 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <sys/resource.h>
@@ -365,6 +369,150 @@ TEST(ResultExportEndToEnd, ExportedResultsFollowTheTrueRatioInSegmentOrder) {
                                            ExportOptions{.jobs = 1, .reloadShownSegment = false});
     EXPECT_EQ(bad.message,
               "Segment 1 of 3: analysis failed: Math Exception: Invalid band specification.");
+}
+
+} // namespace
+
+namespace {
+
+// The raw file goes or shrinks while it is exported: the export stops at the segment it could
+// not read and replaces nothing; the document holds only a segment it could read again.
+TEST(ResultExportOfAChangingFile, StopsSaysWhyAndKeepsTheDocumentTrue) {
+    // clang-format off
+    const struct { const char* name; long long size; std::string message; int points, segments; }
+        cases[] = {{"gone", -1, "Cannot open \"@\": No such file or directory", 0, 2},
+        {"one segment left", 8000 + 1100 * 700, "\"@\" changed during the export (now 1 segments).",
+         500 * 250, 1},
+        {"no whole group left", 8000, "\"@\" holds no whole group of samples (8000 bytes).", 0, 2}};
+    // clang-format on
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        TempDir dir;
+        RawFileBuilder b;
+        b.activeChannels = 2;
+        b.groups = 1300;
+        const std::string raw = dir.File("t.KVT");
+        ASSERT_TRUE(b.Write(raw));
+        auto doc = std::make_unique<CVorlixDoc>(dir.Path());
+        SetTestCalibration(doc->options);
+        doc->options.segmentGroups = 500;
+        RawFileLoader loader;
+        ASSERT_TRUE(loader.OpenNewFile(*doc, raw).segmentRead);
+        std::ofstream(doc->txtPath) << "old text";
+        std::ofstream(doc->rdoPath) << "old binary";
+        const ExportStatus status =
+            ExportResults(*doc, loader, doc->txtPath, doc->rdoPath, ExportOptions{.jobs = 1},
+                          [&](long long done, long long) {
+                              if (done == 1 && k.size < 0)
+                                  std::filesystem::remove(raw);
+                              else if (done == 1)
+                                  std::filesystem::resize_file(raw, k.size);
+                          });
+        std::string message = "Segment 2 of 2: " + k.message;
+        message.replace(message.find('@'), 1, raw);
+        EXPECT_EQ(std::tuple(status.ok, status.message), std::tuple(false, message));
+        EXPECT_EQ(ReadText(doc->txtPath) + ReadText(doc->rdoPath), "old textold binary");
+        EXPECT_FALSE(dir.HasTemporaryFiles());
+        EXPECT_EQ((std::vector<int>{doc->pointCount, doc->options.segmentCount,
+                                    doc->options.currentSegment}),
+                  (std::vector<int>{k.points, k.segments, 0}));
+        if (k.points == 0) {
+            EXPECT_EQ((std::vector<int>{doc->groupCount, doc->cycleCount, doc->resultCount,
+                                        doc->loadCycleCount, doc->geoCycleCount}),
+                      std::vector<int>(5, 0));
+        }
+    }
+}
+
+// More than 200,000 groups (16 segments): every segment is exported, the results running on
+// along the road to the end of the file.
+TEST(ResultExportEndToEnd, AFileOfMoreThan200000GroupsExportsEverySegment) {
+    TempDir dir;
+    synth::Options options;
+    options.groups = 12'800; // one segment, 16 times below: more than the generator makes
+    options.channels = 2;
+    options.pictures = 0;
+    options.writeCompanions = false;
+    const SynthFiles files = GenerateSynthFiles(dir, options);
+    ASSERT_TRUE(files.ok) << files.error;
+    // The road again and again, its distances running on from the last one.
+    const std::string road = ReadText(files.kvt);
+    constexpr std::size_t kGroupBytes = 2 * 500 + 100;
+    float end = 0.0f;
+    std::memcpy(&end, &road[road.size() - kGroupBytes + 12], 4);
+    std::ofstream out(files.kvt, std::ios::binary);
+    out << road.substr(0, 8000);
+    for (int copy = 0; copy < 16; ++copy) {
+        std::string groups = road.substr(8000);
+        for (std::size_t at = 12; at < groups.size(); at += kGroupBytes) {
+            float distance = 0.0f;
+            std::memcpy(&distance, &groups[at], 4);
+            distance += static_cast<float>(copy) * end;
+            std::memcpy(&groups[at], &distance, 4);
+        }
+        out << groups;
+    }
+    out.close();
+    auto doc = std::make_unique<CVorlixDoc>(dir.Path());
+    RawFileLoader loader;
+    ASSERT_TRUE(loader.OpenNewFile(*doc, files.kvt, OpenOptions{false}).fileOpened);
+    const ExportStatus status = ExportResults(*doc, loader, doc->txtPath, doc->rdoPath,
+                                              ExportOptions{.reloadShownSegment = false});
+    ASSERT_TRUE(status.ok) << status.message;
+    EXPECT_EQ(std::tuple(status.segmentCount, doc->options.segmentCount), std::tuple(16, 16));
+    std::istringstream text(ReadText(doc->txtPath));
+    double first = -1.0, last = 0.0, widestGap = 0.0;
+    std::int64_t count = 0;
+    for (double distance, value; text >> distance >> value; ++count) {
+        first = first < 0.0 ? distance : first;
+        widestGap = std::max(widestGap, distance - (count ? last : distance));
+        last = distance;
+    }
+    EXPECT_EQ(count, status.resultCount);
+    // A segment is about 47,000 ft of road; the filter settles within a few feet of each start.
+    EXPECT_TRUE(first < 20.0 && widestGap < 20.0 && last > 16.0 * end - 20.0)
+        << first << " " << widestGap << " " << last << " of " << 16.0 * end;
+}
+
+// Folders and names with spaces or letters beyond ASCII, a lower-case extension, none in a
+// folder whose name has a dot: every companion is read, every output and the settings are
+// written beside the raw file, under its name, and nothing elsewhere.
+TEST(OddPaths, EveryFileIsReadAndWrittenWhereItsNameSays) {
+    namespace fs = std::filesystem;
+    const std::string cases[][3] = {{"a road", "run 1", "run 1.KVT"},
+                                    {"Straße ä", "Ölweg", "Ölweg.kvt"},
+                                    {"run.1", "road", "road"}};
+    for (const auto& [folder, stem, name] : cases) {
+        SCOPED_TRACE(name);
+        TempDir top;
+        const std::string dir = top.File(folder), raw = dir + "/" + name;
+        fs::create_directory(dir);
+        const SynthFiles files = GenerateSynthFiles(top, SmallSynthOptions(), folder + "/" + stem);
+        ASSERT_TRUE(files.ok) << files.error;
+        fs::rename(files.kvt, raw);
+        auto doc = std::make_unique<CVorlixDoc>(dir);
+        doc->options.showGprColormap = 1;
+        RawFileLoader loader;
+        const LoadResult r = loader.OpenNewFile(*doc, raw);
+        ASSERT_TRUE(r.segmentRead) << r.message;
+        EXPECT_EQ(r.companionNote, "");
+        EXPECT_TRUE(doc->gps.trackCount > 0 && doc->images.pictureCount > 0 &&
+                    doc->gpr.gprData.scanCount > 0);
+        EXPECT_TRUE(ExportResults(*doc, loader).ok);
+        EXPECT_TRUE(ConvertRawFile(raw, conversion::DefaultOutputBase(raw), nullptr).ok);
+        doc->options.videoOffset = 12.5f;
+        EXPECT_TRUE(doc->options.SaveSettings());
+        EXPECT_EQ(CVorlixDoc(dir).options.videoOffset, 12.5f);
+        std::set<std::string> written;
+        for (const auto& entry : fs::recursive_directory_iterator(top.Path()))
+            written.insert(fs::relative(entry.path(), top.Path()).string());
+        const std::string f = folder + "/";
+        EXPECT_EQ(written, (std::set<std::string>{folder, f + name, f + stem + ".GPS",
+                                                  f + stem + ".IMG", f + stem + ".DAT",
+                                                  f + stem + ".truth.csv", f + "Vorlixcontrol.dat",
+                                                  f + stem + ".TXT", f + stem + ".RDO",
+                                                  f + stem + "_A.DAT", f + stem + "_C.DAT"}));
+    }
 }
 
 } // namespace

@@ -155,6 +155,47 @@ private slots:
         QCOMPARE(t.view.Picture(), marked);
     }
 
+    // The file changed on disk after the open (in a folder whose name is not ASCII): a segment
+    // button says so, and the window holds only a segment it read.
+    void segmentButtonOnAChangedFileSaysWhatItRead_data() {
+        QTest::addColumn<int>("groupsLeft"); // -1: the file is gone
+        QTest::addColumn<int>("segmentShown");
+        QTest::addColumn<QString>("status"); // "@" stands for the file's path
+        QTest::newRow("gone") << -1 << 0 << "Cannot open \"@\": No such file or directory";
+        QTest::newRow("one segment left")
+            << 700 << 0 << "@ has changed: it now has 1 segments; segment 1 is shown.";
+        QTest::newRow("no whole group left")
+            << 0 << 0 << "\"@\" holds no whole group of samples (8000 bytes).";
+        QTest::newRow("both segments left") << 1000 << 1 << "";
+    }
+    void segmentButtonOnAChangedFileSaysWhatItRead() {
+        QFETCH(int, groupsLeft);
+        QFETCH(int, segmentShown);
+        QFETCH(QString, status);
+        TempDir dir;
+        std::filesystem::create_directory(dir.File("Straße 2"));
+        synth::Options options;
+        options.groups = 1300;
+        options.channels = 2;
+        options.pictures = 0;
+        options.gpr = synth::Options::Gpr::None;
+        const SynthFiles files = GenerateSynthFiles(dir, options, "Straße 2/road");
+        QVERIFY2(files.ok, files.error.c_str());
+        ViewUnderTest t(dir.File("Straße 2")); // with the settings of the files
+        t.doc.options.segmentGroups = 500;     // two segments: 500 groups, then 800 read as 500
+        QVERIFY(t.view.OpenFile(QString::fromStdString(files.kvt)));
+        if (groupsLeft < 0)
+            std::filesystem::remove(files.kvt);
+        else
+            std::filesystem::resize_file(files.kvt, 8000 + 1100 * groupsLeft);
+        t.view.RunCommand(ViewCommand::NextSegment);
+        QCOMPARE(t.host.statuses.last(), status.replace("@", QString::fromStdString(files.kvt)));
+        QCOMPARE(t.doc.options.currentSegment, segmentShown);
+        QVERIFY(t.host.title.endsWith(QString::number(segmentShown + 1)));
+        QCOMPARE(t.doc.pointCount, 500 * 250);
+        QVERIFY(t.host.messages.isEmpty());
+    }
+
     void exportWritesBothFilesAndCancelReplacesNothing() {
         ViewUnderTest t(dir_.Path());
         QVERIFY(t.view.OpenFile(QString::fromStdString(twoSegments_.kvt)));

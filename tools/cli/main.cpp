@@ -2,6 +2,7 @@
 #include "CliArgs.h"
 #include "Commands.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -24,6 +25,9 @@ const char* const kUsage =
 } // namespace
 
 int main(int argc, char** argv) {
+    // A limit on the size of files (ulimit -f) then fails a write like a full disk, with a
+    // message and nothing left behind, instead of ending the process mid-write.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         std::fputs(kUsage, argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
