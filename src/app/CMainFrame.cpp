@@ -128,7 +128,7 @@ void CMainFrame::CreateToolBar() {
     const QString text = QStringLiteral("Sections and weak spots");
     panel->setIcon(toolbaricons::SectionsIcon());
     panel->setText(text);
-    panel->setToolTip(text + QStringLiteral(" (F7)"));
+    panel->setToolTip(text);
     panel->setShortcut(QKeySequence(Qt::Key_F7));
     toolBar_->addAction(panel);
     if (QWidget* button = toolBar_->widgetForAction(panel)) {
