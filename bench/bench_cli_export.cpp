@@ -13,9 +13,9 @@
 
 extern char** environ;
 
-// Whole-process timing of `vorlix-cli export` as a user runs it, start to exit, on a file of
-// one full segment (12,800 groups) and one of six, read from the page cache. Each iteration
-// runs the tool kRuns times and reports the median; min and max come as counters. Set
+// Whole-process timing of `vorlix-cli export` (and `sections`) as a user runs it, start to exit, on
+// a file of one full segment (12,800 groups) and one of six, read from the page cache. Each
+// iteration runs the tool kRuns times and reports the median; min and max come as counters. Set
 // VORLIX_CLI to time another build of the tool (an earlier one, side by side).
 
 namespace {
@@ -49,16 +49,17 @@ double RunOnce(std::vector<std::string> words) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? took.count() : -1.0;
 }
 
-// range(0): groups of the file; range(1): -j, or 0 for the tool's default.
-void BM_CliExportWholeProcess(benchmark::State& state) {
+// `command` of the tool (export, sections) on a generated file. range(0): groups of the file;
+// range(1): -j, or 0 for the tool's default.
+void TimeWholeProcess(benchmark::State& state, const std::string& command) {
     GeneratedFiles& files = GeneratedFiles::Get();
     const int groups = static_cast<int>(state.range(0));
     const std::string raw = files.Make("cli" + std::to_string(groups), groups);
-    std::vector<std::string> words = {CliPath(), "export", raw, "--workdir", files.Dir()};
+    std::vector<std::string> words = {CliPath(), command, raw, "--workdir", files.Dir()};
     if (state.range(1) > 0)
         words.push_back("-j" + std::to_string(state.range(1)));
     if (RunOnce(words) < 0) { // also warms the page cache
-        state.SkipWithError("vorlix-cli export failed");
+        state.SkipWithError(("vorlix-cli " + command + " failed").c_str());
         return;
     }
     std::vector<double> all;
@@ -67,7 +68,7 @@ void BM_CliExportWholeProcess(benchmark::State& state) {
         for (int r = 0; r < kRuns; ++r) {
             const double seconds = RunOnce(words);
             if (seconds < 0) {
-                state.SkipWithError("vorlix-cli export failed");
+                state.SkipWithError(("vorlix-cli " + command + " failed").c_str());
                 return;
             }
             runs.push_back(seconds);
@@ -82,11 +83,27 @@ void BM_CliExportWholeProcess(benchmark::State& state) {
     state.counters["median_ms"] = all[all.size() / 2] * 1e3;
     state.counters["max_ms"] = all.back() * 1e3;
 }
+
+void BM_CliExportWholeProcess(benchmark::State& state) {
+    TimeWholeProcess(state, "export");
+}
 BENCHMARK(BM_CliExportWholeProcess)
     ->ArgNames({"groups", "j"})
     ->Args({12'800, 0})
     ->Args({76'800, 0})
     ->Args({76'800, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
+
+// The sections read every segment as the export does, then write two small CSV files instead
+// of the results: aimed at no more than 1.2 times the export's time on the six segments.
+void BM_CliSectionsWholeProcess(benchmark::State& state) {
+    TimeWholeProcess(state, "sections");
+}
+BENCHMARK(BM_CliSectionsWholeProcess)
+    ->ArgNames({"groups", "j"})
+    ->Args({76'800, 0})
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(1);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -42,16 +43,31 @@ struct SegmentOutput {
     std::string failure; // why the export stops at this segment; empty when it was read
     std::string text;
     std::vector<std::uint8_t> records;
+    std::vector<float> distance; // the results themselves, for a profile
+    std::vector<float> value;
     std::int64_t resultCount = 0;
+};
+
+// What each segment's output holds: the lines and records of the files, the results as they
+// are, or both.
+struct OutputKinds {
+    bool files = true;
+    bool values = false;
 };
 
 // A text line of two numbers that fit their columns.
 constexpr std::size_t kUsualLineLength = 24;
 
-// The document's current results as text lines and binary records.
-void FormatResults(const CVorlixDoc& doc, SegmentOutput& out) {
+// The document's current results as text lines and binary records, and as they are.
+void FormatResults(const CVorlixDoc& doc, OutputKinds kinds, SegmentOutput& out) {
     const int count = std::clamp(doc.resultCount, 0, static_cast<int>(kCycleCapacity));
     out.resultCount = count;
+    if (kinds.values) {
+        out.distance.assign(doc.resultDistance.data(), doc.resultDistance.data() + count);
+        out.value.assign(doc.resultValue.data(), doc.resultValue.data() + count);
+    }
+    if (!kinds.files)
+        return;
     out.records.resize(static_cast<std::size_t>(count) * kRdoRecordBytes);
     out.text.reserve(static_cast<std::size_t>(count) * kUsualLineLength);
     char line[128];
@@ -70,8 +86,8 @@ std::string Where(int segment, int total) {
 }
 
 // Reads segment `segment` of `total` into the document with `read` and formats its results.
-SegmentOutput ReadSegmentOutput(CVorlixDoc& doc, const SegmentReader& read, int segment,
-                                int total) {
+SegmentOutput ReadSegmentOutput(CVorlixDoc& doc, const SegmentReader& read, int segment, int total,
+                                OutputKinds kinds) {
     SegmentOutput out;
     const std::string where = Where(segment, total);
     // Results left from the previous segment must never be written a second time.
@@ -87,9 +103,18 @@ SegmentOutput ReadSegmentOutput(CVorlixDoc& doc, const SegmentReader& read, int 
         out.failure = where + "\"" + doc.rawPath + "\" changed during the export (now " +
                       std::to_string(doc.options.segmentCount) + " segments).";
     } else {
-        FormatResults(doc, out);
+        FormatResults(doc, kinds, out);
     }
     return out;
+}
+
+// Takes one segment's output, in segment order; false with status.message to stop.
+using OutputSink = std::function<bool(const SegmentOutput&, ExportStatus&)>;
+
+// Appends one segment's results to a profile.
+void AppendValues(const SegmentOutput& out, sections::Profile& profile) {
+    profile.distance.insert(profile.distance.end(), out.distance.begin(), out.distance.end());
+    profile.value.insert(profile.value.end(), out.value.begin(), out.value.end());
 }
 
 // Appends one segment's results to both files; the binary header comes with the first record,
@@ -113,7 +138,6 @@ bool WriteOutput(const SegmentOutput& out, AtomicFileWriter& txt, AtomicFileWrit
         status.message = rdo.Error();
         return false;
     }
-    status.resultCount += out.resultCount;
     return true;
 }
 
@@ -199,7 +223,8 @@ private:
 // Stops and joins them however the export ends.
 class SegmentWorkers {
 public:
-    SegmentWorkers(SegmentQueue& queue, int total) : queue_(queue), total_(total) {}
+    SegmentWorkers(SegmentQueue& queue, int total, OutputKinds kinds)
+        : queue_(queue), total_(total), kinds_(kinds) {}
     ~SegmentWorkers() {
         queue_.Stop();
         for (std::thread& t : threads_)
@@ -265,7 +290,7 @@ private:
             // export at this segment instead.
             SegmentOutput out;
             try {
-                out = ReadSegmentOutput(*w.doc, w.read, segment, total_);
+                out = ReadSegmentOutput(*w.doc, w.read, segment, total_, kinds_);
             } catch (const std::exception& e) {
                 out = Failed(segment, e.what());
             } catch (...) {
@@ -277,20 +302,22 @@ private:
 
     SegmentQueue& queue_;
     int total_;
+    OutputKinds kinds_;
     std::vector<std::unique_ptr<Worker>> workers_;
     std::vector<std::thread> threads_;
 };
 
-// Reads every segment, the caller's document taking its share, and writes them in order.
+// Reads every segment, the caller's document taking its share, and hands them to `sink` in
+// order.
 bool ExportSegments(CVorlixDoc& doc, const SegmentReader& readSegment,
-                    const SegmentReaderFactory& makeReader, int jobs, AtomicFileWriter& txt,
-                    AtomicFileWriter& rdo, const ProgressCallback& progress,
+                    const SegmentReaderFactory& makeReader, int jobs, OutputKinds kinds,
+                    const OutputSink& sink, const ProgressCallback& progress,
                     const CancelCheck& cancelled, ExportStatus& status) {
     const int total = doc.options.segmentCount;
     if (progress)
         progress(0, total);
     SegmentQueue queue(std::max(total, 0), 2 * jobs);
-    SegmentWorkers workers(queue, total);
+    SegmentWorkers workers(queue, total, kinds);
     status.jobs = 1 + (jobs > 1 && makeReader ? workers.Start(doc, makeReader, jobs - 1) : 0);
     for (int written = 0; written < total;) {
         if (cancelled && cancelled()) {
@@ -303,8 +330,9 @@ bool ExportSegments(CVorlixDoc& doc, const SegmentReader& readSegment,
                 status.message = out.failure;
                 return false;
             }
-            if (!WriteOutput(out, txt, rdo, status))
+            if (!sink(out, status))
                 return false;
+            status.resultCount += out.resultCount;
             queue.Written(++written);
             ++status.segmentCount;
             if (progress)
@@ -313,11 +341,48 @@ bool ExportSegments(CVorlixDoc& doc, const SegmentReader& readSegment,
         }
         const int segment = queue.Claim(false);
         if (segment >= 0)
-            queue.Finish(segment, ReadSegmentOutput(doc, readSegment, segment, total));
+            queue.Finish(segment, ReadSegmentOutput(doc, readSegment, segment, total, kinds));
         else
             queue.WaitFor(written);
     }
     return true;
+}
+
+// The one path of the export and of the profile: every segment read with the export's
+// smoothing, options.jobs at a time, handed to `sink` in order, the shown segment kept.
+bool ReadEverySegment(CVorlixDoc& doc, const SegmentReader& readSegment,
+                      const SegmentReaderFactory& makeReader, const ExportOptions& options,
+                      OutputKinds kinds, const OutputSink& sink, const ProgressCallback& progress,
+                      const CancelCheck& cancelled, ExportStatus& status) {
+    const KeepShownSegment keep(doc.options);
+    const int jobs = makeReader ? ExportJobs(options.jobs, doc.options.segmentCount) : 1;
+    return ExportSegments(doc, readSegment, makeReader, jobs, kinds, sink, progress, cancelled,
+                          status);
+}
+
+// Back to the segment the user was looking at, analysed with the user's own settings.
+void ReloadShown(CVorlixDoc& doc, const SegmentReader& readSegment, int shown,
+                 const ExportOptions& options, ExportStatus& status) {
+    if (!options.reloadShownSegment)
+        return;
+    status.finalReloadRun = true;
+    status.finalLoad = readSegment(doc, shown, smoothing::SettingsOf(doc.options));
+}
+
+SegmentReaderFactory LoaderReaders() {
+    using smoothing::SmoothingSettings;
+    return [] {
+        auto own = std::make_shared<RawFileLoader>();
+        return SegmentReader([own](CVorlixDoc& d, int segment, const SmoothingSettings& smoothing) {
+            return own->ReadSegment(d, segment, smoothing);
+        });
+    };
+}
+
+SegmentReader LoaderReader(RawFileLoader& loader) {
+    return [&loader](CVorlixDoc& d, int segment, const smoothing::SmoothingSettings& smoothing) {
+        return loader.ReadSegment(d, segment, smoothing);
+    };
 }
 
 } // namespace
@@ -358,25 +423,63 @@ ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment
     }
 
     const int shown = doc.options.currentSegment;
-    {
-        const KeepShownSegment keep(doc.options);
-        const int jobs = makeReader ? ExportJobs(options.jobs, doc.options.segmentCount) : 1;
-        status.ok = ExportSegments(doc, readSegment, makeReader, jobs, txt, rdo, progress,
-                                   cancelled, status);
-    }
+    sections::Profile* profile = options.profile;
+    if (profile)
+        *profile = {};
+    const OutputSink write = [&](const SegmentOutput& out, ExportStatus& s) {
+        if (!WriteOutput(out, txt, rdo, s))
+            return false;
+        if (profile)
+            AppendValues(out, *profile);
+        return true;
+    };
+    status.ok = ReadEverySegment(doc, readSegment, makeReader, options,
+                                 OutputKinds{.files = true, .values = profile != nullptr}, write,
+                                 progress, cancelled, status);
     if (status.ok && !AtomicFileWriter::CommitBoth(txt, rdo, &status.message))
         status.ok = false;
-    if (!status.ok)
+    if (!status.ok) {
         status.resultCount = 0;
+        if (profile)
+            *profile = {};
+    }
     txt.Abandon();
     rdo.Abandon();
-
-    // Back to the segment the user was looking at, analysed with the user's own settings.
-    if (options.reloadShownSegment) {
-        status.finalReloadRun = true;
-        status.finalLoad = readSegment(doc, shown, smoothing::SettingsOf(doc.options));
-    }
+    ReloadShown(doc, readSegment, shown, options, status);
     return status;
+}
+
+ExportStatus CollectResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment,
+                                const SegmentReaderFactory& makeReader, sections::Profile& profile,
+                                const ExportOptions& options, const ProgressCallback& progress,
+                                const CancelCheck& cancelled) {
+    ExportStatus status;
+    profile = {};
+    if (doc.rawPath.empty()) {
+        status.message = "No raw data file is open.";
+        return status;
+    }
+    const int shown = doc.options.currentSegment;
+    const OutputSink collect = [&profile](const SegmentOutput& out, ExportStatus&) {
+        AppendValues(out, profile);
+        return true;
+    };
+    status.ok = ReadEverySegment(doc, readSegment, makeReader, options,
+                                 OutputKinds{.files = false, .values = true}, collect, progress,
+                                 cancelled, status);
+    if (!status.ok) {
+        status.resultCount = 0;
+        profile = {};
+    }
+    ReloadShown(doc, readSegment, shown, options, status);
+    return status;
+}
+
+ExportStatus CollectResults(CVorlixDoc& doc, RawFileLoader& loader, sections::Profile& profile,
+                            const ExportOptions& options, const ProgressCallback& progress,
+                            const CancelCheck& cancelled) {
+    return CollectResultsWith(doc, LoaderReader(loader), LoaderReaders(), profile, options,
+                              progress, cancelled);
 }
 
 ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment,
@@ -389,20 +492,8 @@ ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment
 ExportStatus ExportResults(CVorlixDoc& doc, RawFileLoader& loader, const std::string& txtPath,
                            const std::string& rdoPath, const ExportOptions& options,
                            const ProgressCallback& progress, const CancelCheck& cancelled) {
-    using smoothing::SmoothingSettings;
-    return ExportResultsWith(
-        doc,
-        [&loader](CVorlixDoc& d, int segment, const SmoothingSettings& smoothing) {
-            return loader.ReadSegment(d, segment, smoothing);
-        },
-        [] {
-            auto own = std::make_shared<RawFileLoader>();
-            return SegmentReader(
-                [own](CVorlixDoc& d, int segment, const SmoothingSettings& smoothing) {
-                    return own->ReadSegment(d, segment, smoothing);
-                });
-        },
-        txtPath, rdoPath, options, progress, cancelled);
+    return ExportResultsWith(doc, LoaderReader(loader), LoaderReaders(), txtPath, rdoPath, options,
+                             progress, cancelled);
 }
 
 ExportStatus ExportResults(CVorlixDoc& doc, RawFileLoader& loader, const std::string& txtPath,

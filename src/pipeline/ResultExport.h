@@ -92,3 +92,17 @@ ExportStatus ExportResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment
                                const std::string& rdoPath, const ExportOptions& options,
                                const ProgressCallback& progress = {},
                                const CancelCheck& cancelled = {});
+
+// The export's own reading of every segment (smoothing, jobs, the shown segment kept and
+// re-read as options say) with no file written: the results go to `profile`, in file order,
+// left empty when a segment fails or the reading is cancelled. options.profile is not used;
+// resultCount counts the results collected.
+ExportStatus CollectResults(CVorlixDoc& doc, RawFileLoader& loader, sections::Profile& profile,
+                            const ExportOptions& options = {},
+                            const ProgressCallback& progress = {},
+                            const CancelCheck& cancelled = {});
+ExportStatus CollectResultsWith(CVorlixDoc& doc, const SegmentReader& readSegment,
+                                const SegmentReaderFactory& makeReader, sections::Profile& profile,
+                                const ExportOptions& options = {},
+                                const ProgressCallback& progress = {},
+                                const CancelCheck& cancelled = {});

@@ -158,6 +158,41 @@ TEST_F(ResultExportTest, WritesEverySegmentInOrderThenRereadsTheSegmentShown) {
     EXPECT_EQ(ReadText(dir.File("out.TXT")) + ReadText(dir.File("out.RDO")), "");
 }
 
+// The profile of the sections is what the export writes, whether the export writes files or
+// only reads the segments; empty when a segment fails.
+TEST_F(ResultExportTest, ProfileHoldsWhatTheExportWrites) {
+    const sections::Profile written{{127, 128, 327}, {1128, 1128.25, 1130}};
+    const auto failAt3 = [](CVorlixDoc&, int s, bool) {
+        return s == 3 ? Loaded(false, false, "disk gone") : LoadResult{};
+    };
+    for (int jobs : {1, 3}) {
+        SCOPED_TRACE(jobs);
+        Reset();
+        sections::Profile exported{{1}, {1}}, collected{{1}, {1}};
+        const auto workers = [&] { return Reader(nullptr, false); };
+        EXPECT_TRUE(ExportResultsWith(*doc, Reader(nullptr), workers, dir.File("out.TXT"),
+                                      dir.File("out.RDO"), {.jobs = jobs, .profile = &exported})
+                        .ok);
+        EXPECT_TRUE(
+            CollectResultsWith(*doc, Reader(nullptr), workers, collected, {.jobs = jobs}).ok);
+        EXPECT_EQ(std::tie(exported.distance, exported.value),
+                  std::tie(written.distance, written.value));
+        EXPECT_EQ(std::tie(collected.distance, collected.value),
+                  std::tie(written.distance, written.value));
+        EXPECT_EQ(reads.back(), 11); // the shown segment re-read after each
+
+        const auto failing = [&] { return Reader(failAt3, false); };
+        EXPECT_FALSE(ExportResultsWith(*doc, Reader(failAt3), failing, dir.File("out.TXT"),
+                                       dir.File("out.RDO"), {.jobs = jobs, .profile = &exported})
+                         .ok);
+        const ExportStatus failed =
+            CollectResultsWith(*doc, Reader(failAt3), failing, collected, {.jobs = jobs});
+        EXPECT_EQ(failed.message, "Segment 4 of 4: disk gone");
+        EXPECT_TRUE(exported.value.empty() && collected.value.empty() &&
+                    collected.distance.empty());
+    }
+}
+
 // Every way an export fails, with workers too: the message says why (the first failing segment
 // in order, as the serial export would); out.TXT and out.RDO keep an earlier export's bytes.
 TEST_F(ResultExportTest, FailedExportSaysWhyAndReplacesNothing) {

@@ -4,6 +4,8 @@
 
 #include "document/ByteOrder.h"
 #include "document/Cgprdata.h"
+#include "synth/CommandLine.h"
+#include "synth/RatioProfile.h"
 
 #include <gtest/gtest.h>
 
@@ -58,4 +60,26 @@ TEST(SynthSignal, StopsTruthTableAndPulseScans) {
         EXPECT_TRUE(std::isnan(previous) ? d <= 250.3 : d - previous == 0.5) << d;
     }
     EXPECT_GE(previous, kvt.Distance(kvt.groups - 1) - 0.1);
+}
+
+// --sections K: K steps at half feet along the road, each a factor from 0.7 to 1.4.
+TEST(SynthSections, StepsAlongTheRoadWithinTheirFactors) {
+    synth::Options options;
+    std::string error;
+    ASSERT_EQ(synth::ParseCommandLine({"out/road", "--sections", "4"}, &options, &error),
+              synth::CommandLineResult::Run);
+    EXPECT_EQ(options.sections, 4);
+    for (const char* bad : {"-1", "1001", "2.5"}) {
+        EXPECT_EQ(synth::ParseCommandLine({"road", "--sections", bad}, &options, &error),
+                  synth::CommandLineResult::Error);
+        EXPECT_EQ(error, "--sections must be a whole number from 0 to 1000, not \"" +
+                             std::string(bad) + "\"");
+    }
+    const auto steps = synth::MakeSectionSteps(7, 4, 100.0, 5100.0);
+    ASSERT_EQ(steps.size(), 4u);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        EXPECT_NEAR(steps[i].distanceFt, 100.0 + 1000.0 * (i + 1), 125.0);
+        EXPECT_EQ(std::fmod(steps[i].distanceFt, 0.5), 0.0);
+        EXPECT_TRUE(steps[i].factor >= 0.7 && steps[i].factor <= 1.4) << steps[i].factor;
+    }
 }

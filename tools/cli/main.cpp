@@ -16,6 +16,8 @@ const char* const kUsage =
     "  convert FILE.KVT... [--out-dir DIR]  big-endian exchange files (_A.DAT, _C.DAT)\n"
     "  cycles FILE.KVT [--segment K] [--csv]   per-cycle table and smoothed results\n"
     "  spectrum FILE.KVT --signal load|geo [--start S --end E]   log10 power spectrum\n"
+    "  sections FILE.KVT... [-j N] [--out-dir DIR] [--k K] ...   uniform sections, weak spots\n"
+    "      (.sections.csv, .flags.csv); \"vorlix-cli sections\" alone lists every option\n"
     "--workdir DIR: folder of the settings file Vorlixcontrol.dat "
     "(default: the current folder)\n";
 
@@ -43,6 +45,8 @@ int main(int argc, char** argv) {
         return RunCycles(args);
     if (command == "spectrum")
         return RunSpectrum(args);
+    if (command == "sections")
+        return RunSections(args);
     std::fprintf(stderr, "vorlix-cli: unknown command \"%s\"\n%s", command.c_str(), kUsage);
     return 2;
 }

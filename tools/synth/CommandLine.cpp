@@ -20,6 +20,8 @@ const char* const kUsage =
     "  --gpr pulse|qxr|none   GPR file kind \"PULSE07\", \"QXR-GPR\" or none (default qxr)\n"
     "  --pictures N       road pictures, 0 for none (default one per 25 ft, at most 1000)\n"
     "  --workdir DIR      folder of Vorlixcontrol.dat (default: the folder of OUT/NAME)\n"
+    "  --sections K       K steps of the true ratio, each a factor 0.7..1.4 from its distance\n"
+    "                     on, in the truth table's third column (default 0)\n"
     "  --help             this text\n";
 
 namespace {
@@ -69,9 +71,9 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args, Options
             haveBase = true;
             continue;
         }
-        static const char* const kWithValue[] = {"--groups",    "--channels", "--seed",
-                                                 "--speed-mph", "--start-ft", "--noise",
-                                                 "--gpr",       "--pictures", "--workdir"};
+        static const char* const kWithValue[] = {
+            "--groups", "--channels", "--seed",     "--speed-mph", "--start-ft",
+            "--noise",  "--gpr",      "--pictures", "--workdir",   "--sections"};
         bool known = false;
         for (const char* name : kWithValue)
             known = known || arg == name;
@@ -122,6 +124,11 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args, Options
                 return fail("--pictures must be a whole number from 0 to " +
                             std::to_string(kMaxPictures) + ", not \"" + value + "\"");
             o.pictures = static_cast<int>(whole);
+        } else if (arg == "--sections") {
+            if (!ParseInt(value, 0, kMaxSections, &whole))
+                return fail("--sections must be a whole number from 0 to " +
+                            std::to_string(kMaxSections) + ", not \"" + value + "\"");
+            o.sections = static_cast<int>(whole);
         } else if (arg == "--workdir") {
             if (value.empty())
                 return fail("--workdir needs a folder");

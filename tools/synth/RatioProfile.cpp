@@ -3,13 +3,15 @@
 #include "synth/SplitMix64.h"
 
 #include <cmath>
+#include <utility>
 
 namespace synth {
 
 namespace {
 constexpr double kTwoPi = 6.283185307179586;
 constexpr std::uint64_t kPhaseKey = 0x50524F46ull, kWeakKey = 0x5745414Bull,
-                        kJointKey = 0x4A4F494Eull;
+                        kJointKey = 0x4A4F494Eull, kStepKey = 0x53544550ull;
+constexpr double kUniformLevel = 4.6; // the base's mean
 } // namespace
 
 double RaisedCosine(double dx, double width) {
@@ -54,8 +56,35 @@ double RatioProfile::JointAt(double x) const {
     return height * RaisedCosine(x - centre, kJointWidthFt);
 }
 
+double RatioProfile::SectionFactorAt(double x) const {
+    double factor = 1.0;
+    for (const SectionStep& step : steps_) {
+        if (!(x >= step.distanceFt))
+            break;
+        factor = step.factor;
+    }
+    return factor;
+}
+
 double RatioProfile::At(double x) const {
-    return BaseAt(x) + WeakSpotAt(x) + JointAt(x);
+    if (steps_.empty())
+        return BaseAt(x) + WeakSpotAt(x) + JointAt(x);
+    // Uniform sections: the base's long waves, which would read as sections of their own, give
+    // way to its mean level.
+    return (kUniformLevel + WeakSpotAt(x) + JointAt(x)) * SectionFactorAt(x);
+}
+
+std::vector<SectionStep> MakeSectionSteps(std::uint64_t seed, int count, double startFt,
+                                          double endFt) {
+    std::vector<SectionStep> steps;
+    SplitMix64 rng = SplitMix64::Keyed(seed, kStepKey);
+    const double spacing = (endFt - startFt) / (count + 1);
+    for (int i = 0; i < count; ++i) {
+        const double at = startFt + spacing * (i + 1) + spacing * 0.25 * (rng.Uniform() - 0.5);
+        const double factor = 0.7 + 0.7 * rng.Uniform();
+        steps.push_back({std::round(at * 2.0) / 2.0, factor});
+    }
+    return steps;
 }
 
 } // namespace synth

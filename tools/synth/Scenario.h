@@ -11,7 +11,11 @@ namespace synth {
 struct Scenario {
     explicit Scenario(const Options& o)
         : options(o), profile(o.seed), trajectory(o.groups, o.speedMph, o.stops, o.startFt, o.seed),
-          route(o.seed) {}
+          route(o.seed) {
+        if (o.sections > 0)
+            profile.SetSteps(MakeSectionSteps(o.seed, o.sections, trajectory.StartDistance(),
+                                              trajectory.EndDistance()));
+    }
 
     Options options;
     RatioProfile profile;

@@ -54,10 +54,14 @@ std::string ValidateOptions(const Options& o) {
         return "--noise must be from 0 to 100";
     if (o.pictures < -1 || o.pictures > kMaxPictures)
         return "--pictures must be from 0 to " + std::to_string(kMaxPictures);
+    if (o.sections < 0 || o.sections > kMaxSections)
+        return "--sections must be from 0 to " + std::to_string(kMaxSections);
     return "";
 }
 
 double TrueRatioAt(const Options& options, double distanceFt) {
+    if (options.sections > 0)
+        return Scenario(options).profile.At(distanceFt);
     return RatioProfile(options.seed).At(distanceFt);
 }
 

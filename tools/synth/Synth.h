@@ -21,6 +21,7 @@ struct Options {
     int pictures = -1;           // -1: one per about 25 ft (at most 1000); 0: no .IMG file
     std::string workDir;         // folder of Vorlixcontrol.dat; empty: folder of outBase
     bool writeCompanions = true; // false: no .GPS, .IMG or .DAT
+    int sections = 0;            // steps of the true ratio (factors 0.7..1.4), kMaxSections at most
 };
 
 struct Written {
@@ -30,6 +31,8 @@ struct Written {
 // Writes the files; on failure returns false with a message in *error (either may be null).
 bool Generate(const Options&, Written* written, std::string* error);
 // The true ratio (10 x geophone / load amplitude of the centre geophone) at a distance in feet.
+// With sections it works out the vehicle's whole run on each call: read the truth file instead
+// for many distances.
 double TrueRatioAt(const Options&, double distanceFt);
 // Checks the options' ranges; returns an empty text when they are usable.
 std::string ValidateOptions(const Options&);
@@ -41,5 +44,6 @@ constexpr float kFrontFactor = 5.0f;
 constexpr float kRearFactor = 5.3f;
 constexpr int kMaxGroups = 130'000;
 constexpr int kMaxPictures = 90'000;
+constexpr int kMaxSections = 1000;
 
 } // namespace synth

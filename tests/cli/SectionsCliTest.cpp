@@ -1,0 +1,181 @@
+// vorlix-cli sections as a user runs it: its CSV files hold the library's own sections and
+// flags of the file, to the decimals written; bad parameters are refused by name.
+#include "support/SynthFixture.h"
+
+#include "pipeline/SectionsExport.h"
+#include "pipeline/SectionsSettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace {
+
+struct CliRun {
+    int code = -1;
+    std::string out, err;
+};
+
+CliRun RunCli(const std::string& arguments, const TempDir& dir) {
+    const std::string command = "cd " + dir.Path() + " && " + VORLIX_CLI_PATH + " " + arguments +
+                                " 2>" + dir.File("stderr.txt");
+    CliRun run;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        run.out.append(buffer, got);
+    const int status = pclose(pipe);
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream err(dir.File("stderr.txt"));
+    run.err.assign(std::istreambuf_iterator<char>(err), {});
+    return run;
+}
+
+// The rows of a CSV file without quoted fields, split at commas; CR LF line ends checked.
+std::vector<std::vector<std::string>> Rows(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::vector<std::string>> rows;
+    for (std::string line; std::getline(in, line);) {
+        EXPECT_TRUE(!line.empty() && line.back() == '\r');
+        line.pop_back();
+        std::vector<std::string> fields;
+        std::istringstream split(line);
+        for (std::string field; std::getline(split, field, ',');)
+            fields.push_back(field);
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+// A CSV row against the library's numbers, each to half a unit of its last decimal written;
+// the texts (stations, counts) exactly.
+void ExpectRow(const std::vector<std::string>& row, const std::vector<std::string>& texts,
+               const std::vector<std::pair<double, int>>& numbers, const std::string& where) {
+    ASSERT_EQ(row.size(), texts.size() + numbers.size()) << where;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(row[i], texts[i]) << where << " column " << i;
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        const auto [value, decimals] = numbers[i];
+        EXPECT_NEAR(std::stod(row[texts.size() + i]), value, 0.51 * std::pow(10.0, -decimals))
+            << where << " column " << texts.size() + i;
+    }
+}
+
+} // namespace
+
+// Parameters from the settings file, one of them overridden by an option.
+TEST(SectionsCli, FilesHoldTheLibrarysSectionsAndFlags) {
+    TempDir dir;
+    synth::Options options = SmallSynthOptions();
+    options.groups = 3000, options.sections = 3, options.noise = 0.02, options.pictures = 0;
+    const SynthFiles files = GenerateSynthFiles(dir, options);
+    ASSERT_TRUE(files.ok) << files.error;
+    std::ofstream(dir.File(SectionsSettingsFile::kFileName)) << "min_length = 300\nk = 3\n";
+    std::filesystem::create_directory(dir.File("out"));
+    const CliRun run = RunCli("sections road.KVT --out-dir out --k 1.64 -j 2 --workdir .", dir);
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+
+    SectionsSettingsFile settings;
+    ASSERT_TRUE(settings.Load(dir.Path(), nullptr) && settings.Set("k", "1.64", nullptr));
+    const auto read = sectionsexport::CollectProfileOf(files.kvt, dir.Path());
+    ASSERT_TRUE(read.ok) << read.message;
+    const sections::Result result = sections::Analyse(read.profile, settings.parameters);
+    ASSERT_GT(result.sections.size(), 3u);
+    ASSERT_GT(result.flags.size(), 0u);
+    EXPECT_EQ(run.out.rfind("Sections of " + std::to_string(read.profile.value.size()) +
+                                " results of " + std::to_string(read.segmentCount) + " segments\n",
+                            0),
+              0u)
+        << run.out;
+    EXPECT_NE(run.out.find("\n" + std::to_string(result.sections.size()) + " sections, " +
+                           std::to_string(result.flags.size()) + " flags\n"),
+              std::string::npos)
+        << run.out;
+
+    const auto sectionRows = Rows(dir.File("out/road.sections.csv"));
+    ASSERT_EQ(sectionRows.size(), result.sections.size() + 1);
+    EXPECT_EQ(sectionRows[0].size(), 14u);
+    for (std::size_t i = 0; i < result.sections.size(); ++i) {
+        const sections::Section& s = result.sections[i];
+        auto row = sectionRows[i + 1];
+        // Number, stations and count first, then the figures.
+        std::rotate(row.begin() + 1, row.begin() + 3, row.begin() + 6);
+        ExpectRow(row,
+                  {std::to_string(i + 1), s.startStation, s.endStation, std::to_string(s.results)},
+                  {{s.startFt, 2},
+                   {s.endFt, 2},
+                   {s.mean, 4},
+                   {s.sd, 4},
+                   {s.cov, 4},
+                   {s.characteristic, 4},
+                   {s.p90, 4},
+                   {s.p95, 4},
+                   {s.min, 4},
+                   {s.max, 4}},
+                  "section " + std::to_string(i + 1));
+    }
+    const auto flagRows = Rows(dir.File("out/road.flags.csv"));
+    ASSERT_EQ(flagRows.size(), result.flags.size() + 1);
+    for (std::size_t i = 0; i < result.flags.size(); ++i) {
+        const sections::Flag& f = result.flags[i];
+        auto row = flagRows[i + 1];
+        std::rotate(row.begin() + 1, row.begin() + 3, row.begin() + 6);
+        ExpectRow(
+            row,
+            {std::to_string(f.number), f.startStation, f.endStation, std::to_string(f.results)},
+            {{f.startFt, 2}, {f.endFt, 2}, {f.peak, 4}, {f.peakFt, 2}, {f.mean, 4}},
+            "flag " + std::to_string(i + 1));
+    }
+}
+
+TEST(SectionsCli, BadParametersAreRefusedByName) {
+    TempDir dir;
+    synth::Options options = SmallSynthOptions();
+    options.pictures = 0;
+    ASSERT_TRUE(GenerateSynthFiles(dir, options).ok);
+    std::filesystem::create_directory(dir.File("bad"));
+    std::ofstream(dir.File("bad/") + SectionsSettingsFile::kFileName) << "gap = -5\n";
+    std::filesystem::copy_file(dir.File("Vorlixcontrol.dat"), dir.File("bad/Vorlixcontrol.dat"));
+    const std::string between = " must be a number between 0 and 1 (both excluded), not ";
+    const struct {
+        const char* arguments;
+        int code;
+        std::string message; // the first line on stderr
+    } cases[] = {
+        {"--alpha 0", 2, "--alpha: alpha" + between + "\"0\""},
+        {"--alpha 0.5x", 2, "--alpha: alpha" + between + "\"0.5x\""},
+        {"--min-length -1", 2,
+         "--min-length: min_length must be a length in feet, 0 or more, "
+         "not \"-1\""},
+        {"--min-flag 0", 2,
+         "--min-flag: min_flag must be a whole number of results, 1 or more, "
+         "not \"0\""},
+        {"--threshold high", 2,
+         "--threshold: threshold must be a number, or empty for none, "
+         "not \"high\""},
+        {"--gaps 3", 2, "unknown option --gaps"},
+        {"-j 0", 2, "-j needs 1 or more segments at a time, not 0"},
+        {"--workdir bad", 2,
+         "bad/Vorlixsections.ini, line 1: gap must be a length in feet, 0 or "
+         "more, not \"-5\""},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunCli(std::string("sections road.KVT ") + c.arguments, dir);
+        EXPECT_EQ(run.code, c.code) << c.arguments;
+        EXPECT_EQ(run.err.substr(0, run.err.find('\n')), "vorlix-cli sections: " + c.message);
+        EXPECT_FALSE(std::filesystem::exists(dir.File("road.sections.csv"))) << c.arguments;
+    }
+    const CliRun missing = RunCli("sections nope.KVT road.KVT --threshold ''", dir);
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.err.rfind("vorlix-cli: nope.KVT: Cannot open", 0), 0u) << missing.err;
+    EXPECT_TRUE(std::filesystem::exists(dir.File("road.flags.csv")));
+    EXPECT_FALSE(dir.HasTemporaryFiles());
+}

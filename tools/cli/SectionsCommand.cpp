@@ -1,0 +1,124 @@
+#include "Commands.h"
+#include "OutputLedger.h"
+#include "ProgressBar.h"
+
+#include "analysis/Sections.h"
+#include "document/CVorlixDoc.h"
+#include "pipeline/RawFileLoader.h"
+#include "pipeline/SectionsExport.h"
+#include "pipeline/SectionsSettingsFile.h"
+
+#include <cstdio>
+#include <memory>
+#include <utility>
+
+namespace {
+
+const char* const kUsage =
+    "usage: vorlix-cli sections FILE.KVT... [--out-dir DIR] [--min-length FT] [--alpha A]\n"
+    "         [--k K] [--merge D] [--threshold V] [--gap FT] [--min-flag N] [-j N]\n"
+    "         [--workdir DIR]\n"
+    "Uniform sections and weak spots of the 1-foot results; the parameters not given come from\n"
+    "Vorlixsections.ini in the working folder.\n";
+
+int Usage(const std::string& error) {
+    std::fprintf(stderr, "vorlix-cli sections: %s\n%s", error.c_str(), kUsage);
+    return 2;
+}
+
+// Each option and the settings-file key it overrides.
+const std::pair<const char*, const char*> kParameterOptions[] = {
+    {"min-length", "min_length"}, {"alpha", "alpha"},         {"k", "k"},
+    {"merge", "merge"},           {"threshold", "threshold"}, {"gap", "gap"},
+    {"min-flag", "min_flag"}};
+
+void PrintTable(const sections::Result& result) {
+    std::printf("%3s  %-12s %-12s %10s %10s %14s\n", "#", "start", "end", "length ft", "mean",
+                "characteristic");
+    int number = 0;
+    for (const sections::Section& s : result.sections)
+        std::printf("%3d  %-12s %-12s %10.1f %10.4f %14.4f\n", ++number, s.startStation.c_str(),
+                    s.endStation.c_str(), s.endFt - s.startFt, s.mean, s.characteristic);
+    std::printf("%zu sections, %zu flags\n", result.sections.size(), result.flags.size());
+}
+
+// Analyses one raw file as if it were the only one; false when it failed (reported on stderr,
+// after `where`, which names the file when there are several).
+bool SectionsOfFile(CVorlixDoc& doc, RawFileLoader& loader, const std::string& path,
+                    const CliArgs& args, const sections::Parameters& parameters, int jobs,
+                    const std::string& where, OutputLedger& ledger) {
+    // Every segment is read below: the open only takes the file and its tables.
+    const LoadResult opened = loader.OpenNewFile(doc, path, OpenOptions{.readFirstSegment = false});
+    if (!opened.fileOpened) {
+        std::fprintf(stderr, "vorlix-cli: %s%s\n", where.c_str(), opened.message.c_str());
+        return false;
+    }
+    const sectionsexport::CsvPaths paths =
+        sectionsexport::CsvPathsOf(path, args.Value("out-dir").value_or(""));
+    const std::string earlier = ledger.EarlierWriter(path, {paths.sections, paths.flags});
+    if (!earlier.empty()) {
+        std::fprintf(stderr, "vorlix-cli: %snot written: %s and %s hold the sections of %s\n",
+                     where.c_str(), paths.sections.c_str(), paths.flags.c_str(), earlier.c_str());
+        return false;
+    }
+
+    ProgressBar bar("sections");
+    const ExportOptions options{.jobs = jobs, .reloadShownSegment = false};
+    const sectionsexport::ProfileStatus read =
+        sectionsexport::CollectProfile(doc, loader, options, bar.Callback());
+    bar.Finish();
+    if (!read.ok) {
+        std::fprintf(stderr, "vorlix-cli: %ssections failed: %s\n", where.c_str(),
+                     read.message.c_str());
+        return false;
+    }
+    const sections::Result result = sections::Analyse(read.profile, parameters);
+    std::string error;
+    if (!sectionsexport::WriteCsvFiles(paths, result, &error)) {
+        std::fprintf(stderr, "vorlix-cli: %ssections failed: %s\n", where.c_str(), error.c_str());
+        return false;
+    }
+    ledger.Record(path, {paths.sections, paths.flags});
+    std::printf("Sections of %zu results of %d segments\n", read.profile.value.size(),
+                read.segmentCount);
+    PrintTable(result);
+    std::printf("  %s\n  %s\n", paths.sections.c_str(), paths.flags.c_str());
+    std::fflush(stdout);
+    return true;
+}
+
+} // namespace
+
+int RunSections(const CliArgs& args) {
+    std::string error;
+    std::vector<std::string> known = {"out-dir", "jobs"};
+    for (const auto& [option, key] : kParameterOptions)
+        known.push_back(option);
+    int jobs = 0;
+    if (!args.OnlyKnown(known, &error) || !args.IntValue("jobs", 0, &jobs, &error))
+        return Usage(error);
+    if (args.Positional().empty())
+        return Usage("a raw file is needed");
+    if (args.Has("jobs") && jobs < 1)
+        return Usage(args.Spelling("jobs") + " needs 1 or more segments at a time, not " +
+                     std::to_string(jobs));
+
+    // The settings file first, the options over it.
+    SectionsSettingsFile settings;
+    if (!settings.Load(args.WorkDirectory(), &error))
+        return Usage(error);
+    for (const auto& [option, key] : kParameterOptions)
+        if (const auto value = args.Value(option); value && !settings.Set(key, *value, &error))
+            return Usage(args.Spelling(option) + ": " + error);
+
+    auto doc = std::make_unique<CVorlixDoc>(args.WorkDirectory());
+    RawFileLoader loader;
+    OutputLedger ledger;
+    const bool several = args.Positional().size() > 1;
+    bool failed = false;
+    for (const std::string& path : args.Positional())
+        if (!SectionsOfFile(*doc, loader, path, args, settings.parameters, jobs,
+                            several ? path + ": " : "", ledger))
+            failed = true;
+    return failed ? 1 : 0;
+}
