@@ -145,9 +145,12 @@ SectionsPanel::SectionsPanel(QWidget* parent) : QWidget(parent) {
         layout->addWidget(table);
         return box;
     };
-    auto* splitter = new QSplitter(Qt::Vertical, this);
+    // Side by side: below the view, whose least size the window keeps, the panel is wide and low.
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->addWidget(framed(QStringLiteral("Sections"), sections_));
     splitter->addWidget(framed(QStringLiteral("Flags (weak spots)"), flags_));
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(splitter, 1);
