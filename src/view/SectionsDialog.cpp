@@ -79,6 +79,7 @@ void SectionsDialog::accept() {
     // A file that cannot be read is written anew; its keys this program knows are all set here.
     file.Load(workDirectory_, &error);
     error.clear();
+    error_->clear();
     for (const Entry& entry : entries_) {
         if (!file.Set(entry.key, entry.edit->text().trimmed().toStdString(), &error)) {
             error_->setText(QString::fromStdString(error));
