@@ -578,8 +578,11 @@ void CVorlixView::SectionsFinished(const SectionsJob::Outcome& outcome) {
                          .arg(sections_.flags.size())
                          .arg(outcome.segmentCount));
     emit sectionsChanged();
-    // The screen shown takes them at once; a play of the pictures is left alone.
-    if (!objects_.picture.IsPlaying() && screen_ != Screen::None) {
+    // The screens with the result chart take them at once; a play of the pictures is left alone.
+    const bool resultChart = screen_ == Screen::Result || screen_ == Screen::DataView1 ||
+                             screen_ == Screen::DataView2 || screen_ == Screen::DataView3 ||
+                             screen_ == Screen::DataView4;
+    if (resultChart && !objects_.picture.IsPlaying()) {
         canvas_.BeginCommand();
         Redraw();
     }
