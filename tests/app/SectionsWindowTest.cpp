@@ -151,14 +151,15 @@ private slots:
                 n += test(picture.pixel(x0 + i % (x1 - x0), y0 + i / (x1 - x0)));
             return n;
         };
-        int boundaries = 0, means = 0, bands = 0;
+        int boundaries = 0, drawn = 0, means = 0, bands = 0;
         for (std::size_t i = 0; i < Road().sections.size(); ++i) {
             const sections::Section& s = Road().sections[i];
             if (i > 0 && s.startFt > from && s.startFt < to) {
                 const int x = column(s.startFt);
-                boundaries += count(x, x + 1, plot.top, plot.bottom, [](QRgb c) {
-                                  return c == sectionoverlay::kBoundaryColour;
-                              }) > plot.Height() / 4;
+                ++boundaries;
+                drawn += count(x, x + 1, plot.top, plot.bottom, [](QRgb c) {
+                             return c == sectionoverlay::kBoundaryColour;
+                         }) > plot.Height() / 4;
             }
             const double middle = (s.startFt + s.endFt) / 2;
             const int y = row(s.mean);
@@ -171,6 +172,7 @@ private slots:
                 bands += count(column(f.peakFt), column(f.peakFt) + 1, plot.top + 1, plot.top + 6,
                                [](QRgb c) { return qRed(c) > 240 && qBlue(c) < 220; }) > 0;
         QVERIFY(boundaries > 0);
+        QCOMPARE(drawn, boundaries);
         QVERIFY(means > 0);
         QVERIFY(bands > 0);
     }
