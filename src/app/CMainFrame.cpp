@@ -9,11 +9,14 @@
 #include "app/WindowPreferences.h"
 #include "view/CVorlixView.h"
 #include "view/OptionsDialog.h"
+#include "view/SectionsDialog.h"
+#include "view/SectionsPanel.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -71,6 +74,7 @@ CMainFrame::CMainFrame(CVorlixDoc& doc, const QString& workDirectory, QWidget* p
     view_->setMinimumSize(kMinimumClientSize);
     view_->Objects().picture.SetPlayRate(WindowPreferences::PlayRate());
     setCentralWidget(view_);
+    CreateSectionsPanel();
     CreateToolBar();
     CreateWindowActions();
     statusBar()->showMessage(QStringLiteral(
@@ -119,6 +123,71 @@ void CMainFrame::CreateToolBar() {
         if (info.separatorAfter)
             toolBar_->addSeparator();
     }
+    toolBar_->addSeparator();
+    QAction* panel = sectionsDock_->toggleViewAction();
+    const QString text = QStringLiteral("Sections and weak spots");
+    panel->setIcon(toolbaricons::SectionsIcon());
+    panel->setText(text);
+    panel->setToolTip(text);
+    panel->setShortcut(QKeySequence(Qt::Key_F7));
+    toolBar_->addAction(panel);
+    if (QWidget* button = toolBar_->widgetForAction(panel)) {
+        button->setAccessibleName(text);
+        button->setAccessibleDescription(text);
+    }
+}
+
+void CMainFrame::CreateSectionsPanel() {
+    sectionsPanel_ = new SectionsPanel(this);
+    sectionsDock_ = new QDockWidget(QStringLiteral("Sections and weak spots"), this);
+    sectionsDock_->setObjectName(QStringLiteral("sectionsDock"));
+    sectionsDock_->setWidget(sectionsPanel_);
+    addDockWidget(Qt::BottomDockWidgetArea, sectionsDock_);
+    sectionsDock_->hide();
+    connect(view_, &CVorlixView::sectionsChanged, this, [this] { UpdateSectionsPanel(); });
+    connect(view_, &CVorlixView::segmentShown, this, [this] {
+        const auto [from, to] = view_->SegmentSpan();
+        sectionsPanel_->SetShownSpan(from, to);
+    });
+    connect(sectionsPanel_, &SectionsPanel::placeChosen, this, [this](double distance) {
+        BeginCommand();
+        if (!view_->ShowRoadAt(distance))
+            ShowStatus(
+                QStringLiteral("No segment of the file holds %1 ft.").arg(distance, 0, 'f', 2));
+    });
+    connect(sectionsPanel_, &SectionsPanel::parametersRequested, this,
+            [this] { EditSectionParameters(); });
+    connect(sectionsPanel_, &SectionsPanel::writeRequested, this, [this] {
+        BeginCommand();
+        view_->WriteSectionsCsv();
+    });
+    UpdateSectionsPanel();
+}
+
+void CMainFrame::UpdateSectionsPanel() {
+    const sections::Result* result = view_->Sections();
+    QString note;
+    if (result)
+        note = QStringLiteral("%1 sections, %2 flags. The rows of the segment shown are "
+                              "highlighted; a double-click shows a row's place.")
+                   .arg(result->sections.size())
+                   .arg(result->flags.size());
+    else if (view_->SectionsComputing())
+        note = QStringLiteral("Computing the sections...");
+    else if (!view_->HasData())
+        note = QStringLiteral("No file is open.");
+    else
+        note = QStringLiteral("No sections: see the status bar.");
+    sectionsPanel_->SetResult(result, note);
+    const auto [from, to] = view_->SegmentSpan();
+    sectionsPanel_->SetShownSpan(from, to);
+}
+
+void CMainFrame::EditSectionParameters() {
+    BeginCommand();
+    SectionsDialog dialog(workDirectory_.toStdString(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        view_->ComputeSections();
 }
 
 void CMainFrame::CreateWindowActions() {
@@ -243,6 +312,7 @@ void CMainFrame::dropEvent(QDropEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    view_->CancelSections();
     QSettings().setValue(kGeometryKey, saveGeometry());
     event->accept();
 }

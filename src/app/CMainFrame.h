@@ -8,15 +8,17 @@
 
 class CVorlixDoc;
 class CVorlixView;
+class QDockWidget;
 class QMenu;
+class SectionsPanel;
 class QMimeData;
 class QToolBar;
 class QToolButton;
 
-// The main window: the toolbar of the 21 commands, the view as the central widget and a
-// status bar. It is the view's host: it runs the dialogs the view asks for and shows its
-// title and status lines. Window geometry, the recent files and the window's preferences
-// (WindowPreferences) live in the profile.
+// The main window: the toolbar of the 21 commands and the sections panel's button, the view as
+// the central widget, the sections panel as a dock (F7) and a status bar. It is the view's host: it
+// runs the dialogs the view asks for and shows its title and status lines. Window geometry, the
+// recent files and the window's preferences (WindowPreferences) live in the profile.
 class CMainFrame : public QMainWindow, public ViewHost {
     Q_OBJECT
 
@@ -28,6 +30,8 @@ public:
     QToolBar* ToolBar() const { return toolBar_; }
     const QStringList& RecentFiles() const { return recentFiles_.Files(); }
     QMenu* RecentFilesMenu() const { return recentMenu_; }
+    QDockWidget* SectionsDock() const { return sectionsDock_; }
+    SectionsPanel* Sections() const { return sectionsPanel_; }
 
     // Shows the window where it was left last time; maximised the first time and whenever it
     // was left maximised.
@@ -65,6 +69,9 @@ private:
     void BeginCommand();
     void CreateToolBar();
     void CreateWindowActions();
+    void CreateSectionsPanel();
+    void UpdateSectionsPanel();
+    void EditSectionParameters();
     void RebuildRecentMenu();
     void SavePictureWithDialog();
     void CopyPicture();
@@ -74,6 +81,8 @@ private:
     CVorlixView* view_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QMenu* recentMenu_ = nullptr;
+    QDockWidget* sectionsDock_ = nullptr;
+    SectionsPanel* sectionsPanel_ = nullptr;
     RecentFileList recentFiles_;
     int statusTimeoutMs_ = kStatusTimeoutMs;
 };

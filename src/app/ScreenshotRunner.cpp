@@ -6,6 +6,7 @@
 #include "app/ScreenshotScreens.h"
 #include "document/CVorlixDoc.h"
 #include "view/CVorlixView.h"
+#include "view/SectionsPanel.h"
 
 #include <QFileInfo>
 
@@ -21,12 +22,32 @@ int Fail(int code, const QString& message) {
     return code;
 }
 
+const ScreenshotScreen* ScreenNamed(const QString& name) {
+    for (const ScreenshotScreen& screen : kScreenshotScreens)
+        if (name == QLatin1String(screen.name))
+            return &screen;
+    return nullptr;
+}
+
+// The sections panel filled from the view, at the picture's size.
+QImage SectionsPanelPicture(const CVorlixView& view, const QSize& size) {
+    SectionsPanel panel;
+    const sections::Result* result = view.Sections();
+    panel.SetResult(result, result ? QStringLiteral("%1 sections, %2 flags.")
+                                         .arg(result->sections.size())
+                                         .arg(result->flags.size())
+                                   : QStringLiteral("No sections."));
+    const auto [from, to] = view.SegmentSpan();
+    panel.SetShownSpan(from, to);
+    panel.resize(size);
+    return panel.grab().toImage();
+}
+
 } // namespace
 
 std::optional<ViewCommand> ScreenCommand(const QString& name) {
-    for (const ScreenshotScreen& screen : kScreenshotScreens)
-        if (name == QLatin1String(screen.name))
-            return screen.command;
+    if (const ScreenshotScreen* screen = ScreenNamed(name))
+        return screen->command;
     return std::nullopt;
 }
 
@@ -54,6 +75,8 @@ int Run(const AppArguments& arguments) {
     auto doc = std::make_unique<CVorlixDoc>(workDirectory.toStdString());
     ConsoleViewHost host;
     CVorlixView view(*doc, host);
+    // The picture is written right after the open: the sections are there before it.
+    view.SetSectionsSynchronous(true);
     view.resize(arguments.size);
     view.SetClientSize(arguments.size);
 
@@ -68,7 +91,9 @@ int Run(const AppArguments& arguments) {
         return Fail(1, QStringLiteral("the screen \"%1\" of %2 could not be drawn")
                            .arg(arguments.screen, arguments.file));
 
-    if (!WritePng(view.Picture(), arguments.screenshotPath, &error))
+    const bool panel = ScreenNamed(arguments.screen)->sectionsPanel;
+    const QImage picture = panel ? SectionsPanelPicture(view, arguments.size) : view.Picture();
+    if (!WritePng(picture, arguments.screenshotPath, &error))
         return Fail(1, QStringLiteral("cannot write %1: %2").arg(arguments.screenshotPath, error));
     return 0;
 }

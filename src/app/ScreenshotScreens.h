@@ -4,13 +4,15 @@
 
 #include <array>
 
-// The screens `vorlix --screenshot` can draw, by name, and the command that draws each.
+// The screens `vorlix --screenshot` can draw, by name, and the command that draws each. The
+// sections panel is pictured as the window shows it beside data view 1.
 struct ScreenshotScreen {
     const char* name;
     ViewCommand command;
+    bool sectionsPanel = false;
 };
 
-inline constexpr std::array<ScreenshotScreen, 12> kScreenshotScreens{{
+inline constexpr std::array<ScreenshotScreen, 13> kScreenshotScreens{{
     {"result", ViewCommand::ResultView},
     {"signal-load", ViewCommand::LoadSignal},
     {"signal-geo", ViewCommand::GeoSignal},
@@ -23,4 +25,5 @@ inline constexpr std::array<ScreenshotScreen, 12> kScreenshotScreens{{
     {"data2", ViewCommand::DataView2},
     {"data3", ViewCommand::DataView3},
     {"data4", ViewCommand::DataView4},
+    {"sections", ViewCommand::DataView1, true},
 }};

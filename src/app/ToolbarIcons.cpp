@@ -361,15 +361,58 @@ void Draw(QPainter& p, ViewCommand command) {
 
 } // namespace
 
-QImage Picture(ViewCommand command, qreal devicePixelRatio) {
+namespace {
+
+template <typename Drawing> QImage Paint(qreal devicePixelRatio, Drawing draw) {
     QImage image(kIconSize * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    Draw(painter, command);
+    draw(painter);
     return image;
+}
+
+void Sections(QPainter& p) {
+    // the weak spot, under the curve
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 140, 0, 110));
+    p.drawRect(QRectF(38, 4, 9, 24));
+    p.setPen(InkPen(1.4));
+    p.drawLine(QPointF(6, 3), QPointF(6, 28));
+    p.drawLine(QPointF(6, 28), QPointF(53, 28));
+    QPainterPath curve;
+    curve.moveTo(8, 20);
+    curve.cubicTo(13, 17, 17, 23, 22, 20);
+    curve.cubicTo(26, 12, 30, 15, 35, 13);
+    curve.cubicTo(40, 5, 44, 8, 51, 14);
+    p.setPen(InkPen(2.0, kBlue));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(curve);
+    // a boundary and the sections' means
+    p.setPen(QPen(kInk, 1.2, Qt::DashLine));
+    p.drawLine(QPointF(23.5, 3), QPointF(23.5, 28));
+    p.setPen(InkPen(1.6, kPurple));
+    p.drawLine(QPointF(8, 18), QPointF(23, 18));
+    p.drawLine(QPointF(24, 11), QPointF(52, 11));
+}
+
+} // namespace
+
+QImage Picture(ViewCommand command, qreal devicePixelRatio) {
+    return Paint(devicePixelRatio, [command](QPainter& p) { Draw(p, command); });
+}
+
+QImage SectionsPicture(qreal devicePixelRatio) {
+    return Paint(devicePixelRatio, Sections);
+}
+
+QIcon SectionsIcon() {
+    QIcon icon;
+    icon.addPixmap(QPixmap::fromImage(SectionsPicture(1.0)));
+    icon.addPixmap(QPixmap::fromImage(SectionsPicture(2.0)));
+    return icon;
 }
 
 QIcon Icon(ViewCommand command) {

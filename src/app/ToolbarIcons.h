@@ -16,5 +16,8 @@ inline constexpr QSize kIconSize{57, 32};
 QImage Picture(ViewCommand command, qreal devicePixelRatio = 1.0);
 // The icon of `command`, with pictures for ratios 1 and 2.
 QIcon Icon(ViewCommand command);
+// The sections panel's button: a road profile cut into sections, a weak spot marked.
+QImage SectionsPicture(qreal devicePixelRatio = 1.0);
+QIcon SectionsIcon();
 
 } // namespace toolbaricons

@@ -233,6 +233,14 @@ void Canvas::FillSolidRect(const QRect& rect, QRgb colour) {
     Painter().fillRect(rect, QColor(colour));
 }
 
+void Canvas::BlendRect(const Rect& rect, QRgb colour, int alpha) {
+    if (rect.IsEmpty())
+        return;
+    QColor c(colour);
+    c.setAlpha(std::clamp(alpha, 0, 255));
+    Painter().fillRect(rect.ToQRect(), c);
+}
+
 QRgb Canvas::GetPixel(int x, int y) const {
     const int dx = ToDevice(x, ratio_);
     const int dy = ToDevice(y, ratio_);

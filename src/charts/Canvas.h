@@ -107,6 +107,8 @@ public:
         FillSolidRect(QRect(left, top, right - left, bottom - top), colour);
     }
     void FillSolidRect(const Rect& rect, QRgb colour) { FillSolidRect(rect.ToQRect(), colour); }
+    // The colour laid over the rectangle at `alpha` (0 to 255): what lies beneath shows through.
+    void BlendRect(const Rect& rect, QRgb colour, int alpha);
 
     QRgb GetPixel(int x, int y) const; // 0 outside the image
     void SetPixel(int x, int y, QRgb colour);

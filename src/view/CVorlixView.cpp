@@ -4,6 +4,8 @@
 #include "document/CVorlixDoc.h"
 #include "document/ConversionExport.h"
 #include "pipeline/ResultExport.h"
+#include "pipeline/SectionsExport.h"
+#include "pipeline/SectionsSettingsFile.h"
 #include "pipeline/SegmentStepping.h"
 #include "view/Screens.h"
 #include "view/ViewHost.h"
@@ -15,6 +17,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
+
+#include <cmath>
+#include <filesystem>
 
 namespace {
 
@@ -50,6 +55,14 @@ CVorlixView::CVorlixView(CVorlixDoc& doc, ViewHost& host, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(200, 150);
     canvas_.Resize(std::max(width(), 1), std::max(height(), 1), devicePixelRatioF());
+    sectionsJob_.onProgress = [this](long long done, long long total) {
+        host_.ShowStatus(QStringLiteral("Computing the sections: %1 of %2 segments read...")
+                             .arg(done)
+                             .arg(total));
+    };
+    sectionsJob_.onFinished = [this](const SectionsJob::Outcome& outcome) {
+        SectionsFinished(outcome);
+    };
 }
 
 CVorlixView::~CVorlixView() = default;
@@ -147,6 +160,8 @@ void CVorlixView::Options() {
     // smooths and shows the results); the smoothing alone is only run anew.
     if (changes.geophoneChanged || changes.analysisChanged) {
         Reload();
+        // The export's profile follows the analysis settings, so the sections do too.
+        ComputeSections();
         return;
     }
     smoothing::SmoothResults(doc_, smoothing::SettingsOf(doc_.options));
@@ -166,9 +181,19 @@ bool CVorlixView::OpenFile(const QString& path) {
 
 bool CVorlixView::OpenPath(const std::string& path) {
     const LoadResult result = loader_.OpenNewFile(doc_, path);
-    if (result.segmentRead)
+    if (result.segmentRead) {
         host_.FileOpened(FromStd(path));
-    return AfterLoad(result);
+        // What was found on the file shown before is not this file's.
+        CancelSections();
+        sections_ = {};
+        sectionsPath_.clear();
+        segmentSpans_.clear();
+        emit sectionsChanged();
+    }
+    const bool used = AfterLoad(result);
+    if (result.segmentRead)
+        ComputeSections();
+    return used;
 }
 
 bool CVorlixView::Reload() {
@@ -194,6 +219,7 @@ bool CVorlixView::AfterLoad(const LoadResult& result) {
         return false;
     }
     host_.SetWindowTitle(FromStd(result.title));
+    segmentSpans_[doc_.options.currentSegment] = SegmentSpan();
     doc_.dmiTable.Decimate(doc_.profileSource.data(), doc_.groupCount);
     objects_.layout.layoutKind = LayoutKind::DataView3;
     objects_.layout.clientRect = canvas_.ClientRect();
@@ -201,6 +227,7 @@ bool CVorlixView::AfterLoad(const LoadResult& result) {
     objects_.TakeSignalRanges(doc_);
     screens::ResetAfterOpen(objects_);
     ShowResultView();
+    emit segmentShown();
     if (result.analysisFailed) {
         host_.ShowMessage(FromStd(result.message));
         return false;
@@ -281,7 +308,7 @@ void CVorlixView::Page(int delta) {
 void CVorlixView::ShowResultView() {
     if (!HasData())
         return;
-    screens::DrawResultView(canvas_, objects_, doc_);
+    screens::DrawResultView(canvas_, objects_, doc_, Sections());
     screen_ = Screen::Result;
     Present();
 }
@@ -290,7 +317,7 @@ void CVorlixView::ShowDataView(Screen view) {
     if (!HasData())
         return;
     const DistanceLink::Marks kept = link_.Kept();
-    screens::DrawDataView(canvas_, objects_, doc_, view);
+    screens::DrawDataView(canvas_, objects_, doc_, view, Sections());
     // Data view 4 keeps the cursor lines of the screen before it, where it shows their distance.
     if (view == Screen::DataView4)
         link_.RestoreCursors(canvas_, kept);
@@ -311,16 +338,34 @@ void CVorlixView::TextExport() {
         return;
     ProgressBridge progress;
     progress.sink = host_.StartProgress(QStringLiteral("Exporting the results..."));
-    const ExportStatus status = ExportResults(doc_, loader_, progress.Callback(), progress.Check());
+    sections::Profile profile;
+    ExportOptions options;
+    options.profile = &profile;
+    const ExportStatus status = ExportResults(doc_, loader_, doc_.txtPath, doc_.rdoPath, options,
+                                              progress.Callback(), progress.Check());
     progress.sink.reset();
     if (status.finalReloadRun)
         AfterLoad(status.finalLoad);
-    if (status.ok)
-        host_.ShowStatus(QStringLiteral("Exported %1 results of %2 segments to %3 and %4")
+    if (status.ok) {
+        // The profile just written is the one of the sections: they need no computation of
+        // their own any more.
+        CancelSections();
+        sections_ = sections::Analyse(profile, sectionParameters_);
+        sectionsPath_ = doc_.rawPath;
+        emit sectionsChanged();
+        Redraw();
+        const sectionsexport::CsvPaths paths = sectionsexport::CsvPathsOf(doc_.rawPath);
+        std::string error;
+        const QString csv =
+            sectionsexport::WriteCsvFiles(paths, sections_, &error)
+                ? QStringLiteral(", sections and flags to %1 and %2")
+                      .arg(FromStd(paths.sections), FromStd(paths.flags))
+                : QStringLiteral("; the sections were not written: %1").arg(FromStd(error));
+        host_.ShowStatus(QStringLiteral("Exported %1 results of %2 segments to %3 and %4%5")
                              .arg(status.resultCount)
                              .arg(status.segmentCount)
-                             .arg(FromStd(doc_.txtPath), FromStd(doc_.rdoPath)));
-    else if (status.message == kCancelledMessage)
+                             .arg(FromStd(doc_.txtPath), FromStd(doc_.rdoPath), csv));
+    } else if (status.message == kCancelledMessage)
         host_.ShowStatus(QStringLiteral("Export cancelled; no file was replaced."));
     else
         host_.ShowStatus(QStringLiteral("Export failed: %1").arg(FromStd(status.message)));
@@ -379,7 +424,7 @@ void CVorlixView::Redraw() {
         DrawSpectrum();
         break;
     case Screen::Result:
-        screens::DrawResultView(canvas_, objects_, doc_);
+        screens::DrawResultView(canvas_, objects_, doc_, Sections());
         break;
     case Screen::Other:
         screens::DrawOther(canvas_, objects_, doc_);
@@ -390,7 +435,7 @@ void CVorlixView::Redraw() {
     case Screen::DataView4: {
         // The picks stay: the same distances drawn at the new size.
         const DistanceLink::Marks kept = link_.Kept();
-        screens::DrawDataView(canvas_, objects_, doc_, screen_);
+        screens::DrawDataView(canvas_, objects_, doc_, screen_, Sections());
         link_.Restore(canvas_, kept);
         break;
     }
@@ -486,4 +531,178 @@ void CVorlixView::contextMenuEvent(QContextMenuEvent* event) {
     menu.addAction(QStringLiteral("&Paste\tCtrl+V"))->setEnabled(false);
     if (menu.exec(event->globalPos()) == copy)
         QApplication::clipboard()->setImage(canvas_.Image());
+}
+
+// The sections --------------------------------------------------------------------------------
+
+const sections::Result* CVorlixView::Sections() const {
+    return !sectionsPath_.empty() && sectionsPath_ == doc_.rawPath ? &sections_ : nullptr;
+}
+
+std::string CVorlixView::WorkDirectory() const {
+    const std::filesystem::path folder =
+        std::filesystem::path(doc_.options.settingsPath).parent_path();
+    return folder.empty() ? std::string(".") : folder.string();
+}
+
+void CVorlixView::ComputeSections() {
+    CancelSections();
+    if (!HasData())
+        return;
+    SectionsSettingsFile settings;
+    std::string error;
+    if (!settings.Load(WorkDirectory(), &error)) {
+        host_.ShowStatus(QStringLiteral("The sections were not computed: %1").arg(FromStd(error)));
+        emit sectionsChanged();
+        return;
+    }
+    sectionParameters_ = settings.parameters;
+    if (sectionsSynchronous_) {
+        SectionsFinished(SectionsJob::Compute(doc_.rawPath, WorkDirectory(), sectionParameters_));
+        return;
+    }
+    host_.ShowStatus(QStringLiteral("Computing the sections..."));
+    sectionsJob_.Start(doc_.rawPath, WorkDirectory(), sectionParameters_);
+    emit sectionsChanged();
+}
+
+void CVorlixView::CancelSections() {
+    sectionsJob_.Cancel();
+}
+
+void CVorlixView::SectionsFinished(const SectionsJob::Outcome& outcome) {
+    if (outcome.rawPath != doc_.rawPath)
+        return;
+    if (!outcome.ok) {
+        host_.ShowStatus(
+            QStringLiteral("The sections were not computed: %1").arg(FromStd(outcome.message)));
+        return;
+    }
+    sections_ = outcome.result;
+    sectionsPath_ = outcome.rawPath;
+    host_.ShowStatus(QStringLiteral("%1 sections and %2 flags over %3 segments.")
+                         .arg(sections_.sections.size())
+                         .arg(sections_.flags.size())
+                         .arg(outcome.segmentCount));
+    emit sectionsChanged();
+    // The screens with the result chart take them at once; a play of the pictures is left alone.
+    const bool resultChart = screen_ == Screen::Result || screen_ == Screen::DataView1 ||
+                             screen_ == Screen::DataView2 || screen_ == Screen::DataView3 ||
+                             screen_ == Screen::DataView4;
+    if (resultChart && !objects_.picture.IsPlaying()) {
+        canvas_.BeginCommand();
+        Redraw();
+    }
+}
+
+std::pair<double, double> CVorlixView::SegmentSpan() const {
+    if (doc_.cycleCount <= 0)
+        return {0.0, 0.0};
+    return {doc_.cycleDistance[0], doc_.cycleDistance[doc_.cycleCount - 1]};
+}
+
+bool CVorlixView::Covers(int segment, double distance) const {
+    // The 1-ft results at a segment's ends lie up to a foot beyond its first and last cycle.
+    constexpr double kSlack = 1.5;
+    const auto span = segmentSpans_.find(segment);
+    return span != segmentSpans_.end() && distance >= span->second.first - kSlack &&
+           distance <= span->second.second + kSlack;
+}
+
+// Reads segments until one holds the distance, starting from a guess: the segments hold the
+// same number of groups, so about the same length of road. Between two segments, the nearer.
+bool CVorlixView::ReadSegmentHolding(double distance) {
+    const int count = doc_.options.segmentCount;
+    const int shown = doc_.options.currentSegment;
+    int loaded = shown;
+    LoadResult last;
+    auto read = [&](int segment) {
+        doc_.options.currentSegment = segment;
+        last = loader_.ReloadCurrentFile(doc_);
+        if (!last.segmentRead)
+            return false;
+        loaded = segment;
+        segmentSpans_[segment] = SegmentSpan();
+        return true;
+    };
+    int segment = shown;
+    const auto [low, high] = SegmentSpan();
+    if (high > low)
+        segment += static_cast<int>(std::floor((distance - low) / (high - low)));
+    segment = std::clamp(segment, 0, std::max(count - 1, 0));
+    int target = -1;
+    bool failed = false;
+    for (int tries = 0; tries <= count && target < 0; ++tries) {
+        if (!segmentSpans_.count(segment) && !read(segment)) {
+            failed = true;
+            break;
+        }
+        if (Covers(segment, distance)) {
+            target = segment;
+            break;
+        }
+        const auto [from, to] = segmentSpans_[segment];
+        const bool before = distance < from;
+        const int next = before ? segment - 1 : segment + 1;
+        if (next < 0 || next >= count) {
+            target = segment; // beyond an end of the road: its last segment that way
+            break;
+        }
+        if (segmentSpans_.count(next) && !Covers(next, distance)) {
+            const auto [nextFrom, nextTo] = segmentSpans_[next];
+            const double here = before ? from - distance : distance - to;
+            const double there = before ? distance - nextTo : nextFrom - distance;
+            target = there >= 0.0 && there < here ? next : segment;
+            break;
+        }
+        segment = next;
+    }
+    if (!failed && target >= 0 && target != loaded && !read(target))
+        failed = true;
+    if (failed || target < 0) {
+        doc_.options.currentSegment = shown;
+        if (loaded != shown)
+            AfterLoad(loader_.ReloadCurrentFile(doc_));
+        else if (!last.segmentRead && !last.message.empty())
+            host_.ShowStatus(FromStd(last.message));
+        return false;
+    }
+    if (loaded != shown)
+        AfterLoad(last);
+    return true;
+}
+
+bool CVorlixView::ShowRoadAt(double distance) {
+    if (!HasData() || !std::isfinite(distance))
+        return false;
+    canvas_.BeginCommand();
+    if (objects_.picture.IsPlaying()) {
+        objects_.picture.StopPlay(canvas_);
+        Present();
+    }
+    if (!Covers(doc_.options.currentSegment, distance) && !ReadSegmentHolding(distance))
+        return false;
+    ShowDataView(Screen::DataView1);
+    const auto [from, to] = SegmentSpan();
+    canvas_.BeginCommand();
+    link_.PickDistance(canvas_, static_cast<float>(std::clamp(distance, from, to)));
+    Present();
+    return true;
+}
+
+bool CVorlixView::WriteSectionsCsv() {
+    const sections::Result* result = Sections();
+    if (!result) {
+        host_.ShowStatus(QStringLiteral("No sections to write yet."));
+        return false;
+    }
+    const sectionsexport::CsvPaths paths = sectionsexport::CsvPathsOf(doc_.rawPath);
+    std::string error;
+    if (!sectionsexport::WriteCsvFiles(paths, *result, &error)) {
+        host_.ShowStatus(QStringLiteral("The sections were not written: %1").arg(FromStd(error)));
+        return false;
+    }
+    host_.ShowStatus(QStringLiteral("Sections written to %1 and %2")
+                         .arg(FromStd(paths.sections), FromStd(paths.flags)));
+    return true;
 }

@@ -6,11 +6,15 @@
 #include "view/DisplayObjects.h"
 #include "view/DistanceLink.h"
 #include "view/Screen.h"
+#include "view/SectionsJob.h"
 #include "view/SpectrumWindow.h"
 #include "view/ViewCommand.h"
 
 #include <QImage>
 #include <QWidget>
+
+#include <map>
+#include <utility>
 
 class CVorlixDoc;
 class ViewHost;
@@ -47,6 +51,31 @@ public:
     const DisplayObjects& Objects() const { return objects_; }
     DisplayObjects& Objects() { return objects_; }
 
+    // The sections and flags of the open file: null until they are computed, and again while
+    // a new file's are.
+    const sections::Result* Sections() const;
+    const sections::Parameters& SectionParameters() const { return sectionParameters_; }
+    bool SectionsComputing() const { return sectionsJob_.Running(); }
+    // On, the sections are computed before a newly opened file is shown (offscreen pictures,
+    // tests); off, on a worker thread while the window goes on.
+    void SetSectionsSynchronous(bool synchronous) { sectionsSynchronous_ = synchronous; }
+    // Reads the parameters of Vorlixsections.ini and computes the open file's sections anew.
+    void ComputeSections();
+    // Drops a computation in progress (another file, closing the window).
+    void CancelSections();
+    // The distance span of the segment shown (its first and last cycle); empty ones are equal.
+    std::pair<double, double> SegmentSpan() const;
+    // Shows a place of the road as a click there does: the segment that holds it is read when
+    // another is shown, then data view 1 with a pick at the distance. False when no segment
+    // holds it.
+    bool ShowRoadAt(double distance);
+    // The two CSV files of the sections beside the raw file; the outcome is on the status bar.
+    bool WriteSectionsCsv();
+
+signals:
+    void sectionsChanged();
+    void segmentShown();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -77,6 +106,10 @@ private:
     void Redraw();
     void Present();
     void ConnectPicture();
+    std::string WorkDirectory() const;
+    void SectionsFinished(const SectionsJob::Outcome& outcome);
+    bool ReadSegmentHolding(double distance);
+    bool Covers(int segment, double distance) const;
 
     CVorlixDoc& doc_;
     ViewHost& host_;
@@ -89,4 +122,12 @@ private:
     DisplayMode displayMode_ = DisplayMode::None; // what the page commands page through
     Screen screen_ = Screen::None;
     bool signalPaged_ = false; // the signal screen was reached by paging: it shows markers
+
+    SectionsJob sectionsJob_;
+    sections::Parameters sectionParameters_;
+    sections::Result sections_;
+    std::string sectionsPath_; // the raw file the sections belong to; empty: none
+    bool sectionsSynchronous_ = false;
+    // The distance spans of the segments read since the file was opened.
+    std::map<int, std::pair<double, double>> segmentSpans_;
 };

@@ -3,6 +3,7 @@
 #include "analysis/SpectrumData.h"
 #include "charts/Canvas.h"
 #include "charts/Ccolormap.h"
+#include "charts/SectionOverlay.h"
 #include "document/CVorlixDoc.h"
 
 #include <algorithm>
@@ -175,7 +176,8 @@ bool DrawSpectrum(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, Di
     return true;
 }
 
-void DrawResult(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc) {
+void DrawResult(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc,
+                const sections::Result* road) {
     if (objects.layout.layoutKind == LayoutKind::Result)
         ClearClient(dc, objects);
     else
@@ -210,17 +212,25 @@ void DrawResult(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc) {
     chart.xAxis.minValue = cycles > 0 ? doc.cycleDistance[0] : 0.0f;
     if (chart.BeginChart(objects.layout.resultRect, dc) != 0)
         return;
+    // The segment's own span: sections of the neighbouring segments stay off it.
+    const double from = chart.xAxis.minValue;
+    const double to = chart.xAxis.maxValue;
+    if (road && cycles > 0)
+        sectionoverlay::DrawFlags(dc, chart, *road, from, to);
     chart.DrawCurve(dc, doc.cycleDistance.data(), doc.cycleRatio.data(), cycles - 1);
     if (smoothed)
         chart.DrawSecondCurve(dc, doc.resultDistance.data(), doc.resultValue.data(),
                               std::max(doc.resultCount, 0) - 1);
+    if (road && cycles > 0)
+        sectionoverlay::DrawSections(dc, chart, *road, from, to);
     chart.DrawTitles(dc);
 }
 
-void DrawResultView(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc) {
+void DrawResultView(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc,
+                    const sections::Result* road) {
     dc.BeginCommand();
     Layout(objects, dc, doc, LayoutKind::Result);
-    DrawResult(dc, objects, doc);
+    DrawResult(dc, objects, doc, road);
 }
 
 void DrawOther(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc) {
@@ -316,7 +326,8 @@ void DrawReadoutBar(Canvas& dc, DisplayObjects& objects) {
         label.Prepare(dc);
 }
 
-void DrawDataView(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, Screen view) {
+void DrawDataView(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, Screen view,
+                  const sections::Result* road) {
     if (!IsDataView(LayoutOf(view)))
         return;
     dc.BeginCommand();
@@ -331,7 +342,7 @@ void DrawDataView(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, Screen v
         detail[0].plotWidth = layout.detail1Rect.Width();
         detail[1].plotWidth = layout.detail2Rect.Width();
     }
-    DrawResult(dc, objects, doc);
+    DrawResult(dc, objects, doc, road);
 
     CviewPicture& picture = objects.picture;
     picture.viewRect = layout.pictureRect;

@@ -9,6 +9,9 @@
 
 class Canvas;
 class CVorlixDoc;
+namespace sections {
+struct Result;
+}
 
 // The screens of the view, each drawn at once into the canvas from the document. Plain
 // functions of what they draw, so that tests and benchmarks run them without a window.
@@ -28,9 +31,12 @@ bool DrawSpectrum(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc, Di
                   SpectrumWindow window, std::string* error);
 
 // The result redraw: the per-cycle results and their smoothed curve in the layout's result
-// rectangle; the whole client area is cleared first on the result view.
-void DrawResult(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc);
-void DrawResultView(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc);
+// rectangle; the whole client area is cleared first on the result view. With `road`, the
+// sections and flags that lie in the segment are drawn over it.
+void DrawResult(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc,
+                const sections::Result* road = nullptr);
+void DrawResultView(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc,
+                    const sections::Result* road = nullptr);
 
 // Temperature, level and speed along the GPS track.
 void DrawOther(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc);
@@ -38,7 +44,8 @@ void DrawOther(Canvas& dc, DisplayObjects& objects, const CVorlixDoc& doc);
 // Data views 1 to 4: the result chart, the road picture, the zoom or detail charts' places,
 // the readout bar, the cursor lines (placed and hidden) and, with the GPR display on, the GPR
 // image (views 1, 2). Any other screen draws nothing.
-void DrawDataView(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, Screen view);
+void DrawDataView(Canvas& dc, DisplayObjects& objects, CVorlixDoc& doc, Screen view,
+                  const sections::Result* road = nullptr);
 // The four readouts with their titles, placed for the current layout kind.
 void DrawReadoutBar(Canvas& dc, DisplayObjects& objects);
 
