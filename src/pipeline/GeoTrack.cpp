@@ -35,7 +35,7 @@ GeoTrack::GeoTrack(const CNMEA& gps) {
             problem_ = "the GPS track of " + file + " is not in decimal degrees: track point " +
                        std::to_string(i + 1) + " has latitude " + Degrees(t.latitude) +
                        " and longitude " + Degrees(t.longitude) +
-                       " (NMEA ddmm.mmmm units?); nothing is put on the map";
+                       " (NMEA ddmm.mmmm units?)";
             points_.clear();
             return;
         }
@@ -79,7 +79,10 @@ std::vector<Position> GeoTrack::Path(double fromFt, double toFt, double minSpaci
     if (!Usable())
         return path;
     path.push_back(*Locate(fromFt));
-    double last = fromFt;
+    // Beyond an end of the track the path's end is that end: space the vertices from there.
+    const double first = points_.front().distance, final = points_.back().distance;
+    double last = std::clamp(fromFt, std::min(first, final), std::max(first, final));
+    const double end = std::clamp(toFt, std::min(first, final), std::max(first, final));
     bool inner = false; // the last vertex is a track point
     for (const Point& p : points_) {
         if (p.distance > fromFt && p.distance < toFt && p.distance - last >= minSpacingFt) {
@@ -88,7 +91,7 @@ std::vector<Position> GeoTrack::Path(double fromFt, double toFt, double minSpaci
             inner = true;
         }
     }
-    if (inner && toFt - last < minSpacingFt)
+    if (inner && end - last < minSpacingFt)
         path.pop_back();
     path.push_back(*Locate(toFt));
     return path;

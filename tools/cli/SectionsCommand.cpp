@@ -109,7 +109,7 @@ bool SectionsOfFile(CVorlixDoc& doc, RawFileLoader& loader, const std::string& p
         std::printf("  %s\n", output.c_str());
     if (geo.on && !track.Usable())
         std::fprintf(stderr,
-                     "vorlix-cli: %s%s: the coordinates stay empty, the GeoJSON and KML "
+                     "vorlix-cli: %s%s; the coordinates stay empty and the GeoJSON and KML "
                      "hold no features\n",
                      where.c_str(), track.Problem().c_str());
     std::fflush(stdout);

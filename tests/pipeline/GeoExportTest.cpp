@@ -1,0 +1,111 @@
+// The map outputs' coordinates are the GPS look-up's, and the classes come from the quartiles or
+// from Vorlixsections.ini.
+#include "pipeline/GeoExport.h"
+#include "analysis/SectionClasses.h"
+#include "pipeline/SectionsSettingsFile.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+namespace {
+
+// Each CSV row's fields (these files quote nothing).
+std::vector<std::vector<std::string>> Rows(const std::string& csv) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(csv);
+    for (std::string line; std::getline(lines, line, '\n');) {
+        std::istringstream fields(line.substr(0, line.size() - 1)); // without the CR
+        rows.emplace_back();
+        for (std::string field; std::getline(fields, field, ',');)
+            rows.back().push_back(field);
+        if (line.size() > 1 && line[line.size() - 2] == ',')
+            rows.back().emplace_back();
+    }
+    return rows;
+}
+
+} // namespace
+
+// Rows before the track, at its start, between points, on a point with a twin of the same
+// distance, at its end and beyond it, on a track that runs ahead and on one that turns back.
+TEST(GeoExport, ResultCoordinatesAreTheGpsLookups) {
+    using Points = std::vector<std::array<double, 3>>; // latitude, longitude, feet
+    const std::pair<const char*, Points> tracks[] = {
+        {"ahead",
+         {{38.1, -91.2, 100},
+          {38.1003, -91.1996, 110},
+          {38.1005, -91.1992, 130},
+          {38.1006, -91.1991, 130},
+          {38.1011, -91.1987, 160}}},
+        {"turning back",
+         {{38.1, -91.2, 100},
+          {38.1004, -91.1993, 140},
+          {38.1002, -91.1995, 120},
+          {38.1011, -91.1987, 160}}},
+    };
+    sections::Profile profile{{50, 100, 104.25, 117.5, 130, 145, 160, 200},
+                              {4, 5, 9, 9.5, 9, 5, 4, 3}};
+    sections::Result result;
+    result.sections = {sections::Section{.first = 0, .last = 7}};
+    result.flags = {sections::Flag{.number = 1, .first = 2, .last = 4}};
+    for (const auto& [name, points] : tracks) {
+        auto gps = std::make_unique<CNMEA>();
+        for (const auto& [latitude, longitude, feet] : points)
+            gps->track[gps->trackCount++] = {latitude, longitude, 0, 0, static_cast<float>(feet)};
+        const geo::GeoTrack track(*gps);
+        const auto rows = Rows(geoexport::ResultsCsv({profile, result, {}, track, "road"}));
+        ASSERT_EQ(rows.size(), profile.distance.size() + 1) << name;
+        EXPECT_EQ(rows[0], (std::vector<std::string>{"distance_ft", "station", "value", "section",
+                                                     "flag", "latitude", "longitude"}));
+        for (std::size_t i = 0; i < profile.distance.size(); ++i) {
+            gps->LookupByDistance(static_cast<float>(profile.distance[i]));
+            const std::vector<std::string>& row = rows[i + 1];
+            ASSERT_EQ(row.size(), 7u) << name << " " << i;
+            EXPECT_EQ(row[3], "1");
+            EXPECT_EQ(row[4], i >= 2 && i <= 4 ? "1" : "") << i;
+            EXPECT_NEAR(std::stod(row[5]), gps->latitudeAt, 0.51e-7) << name << " " << row[0];
+            EXPECT_NEAR(std::stod(row[6]), gps->longitudeAt, 0.51e-7) << name << " " << row[0];
+        }
+    }
+}
+
+TEST(SectionClasses, QuartilesByDefaultAndRisingLimitsFromTheSettingsFile) {
+    std::vector<sections::Section> five(5);
+    for (int i = 0; i < 5; ++i)
+        five[static_cast<std::size_t>(i)].characteristic = (i * 3) % 5 + 1; // 1, 4, 2, 5, 3
+    const sections::ClassLimits quartiles = sections::DefaultClassLimits(five);
+    EXPECT_EQ((std::array{quartiles.a, quartiles.b, quartiles.c}), (std::array{2.0, 3.0, 4.0}));
+    const std::pair<double, int> classes[] = {{1, 1}, {2, 1}, {2.01, 2}, {3, 2}, {4, 3}, {4.5, 4}};
+    for (const auto& [value, expected] : classes)
+        EXPECT_EQ(sections::ClassOf(value, quartiles), expected) << value;
+
+    const struct {
+        const char* text;
+        bool accepted;
+    } limits[] = {{"1, 2.5, 4", true}, {"", true},         {"3, 2, 1", false},   {"1, 1, 2", false},
+                  {"1, 2", false},     {"1, x, 3", false}, {"1, 2, 3, 4", false}};
+    for (const auto& c : limits) {
+        SectionsSettingsFile file;
+        std::string error;
+        EXPECT_EQ(file.Set("class_limits", c.text, &error), c.accepted) << c.text;
+        EXPECT_EQ(error, c.accepted ? ""
+                                    : "class_limits must be three rising numbers \"a, b, c\", or "
+                                      "empty for the quartiles, not \"" +
+                                          std::string(c.text) + "\"");
+    }
+    TempDir dir;
+    SectionsSettingsFile saved, read;
+    ASSERT_TRUE(saved.Set("class_limits", " 1,2.5 , 4", nullptr) &&
+                saved.Save(dir.Path(), nullptr));
+    ASSERT_TRUE(read.Load(dir.Path(), nullptr) && read.classLimits);
+    EXPECT_EQ(read.classLimits->b, 2.5);
+    std::ifstream text(dir.File(SectionsSettingsFile::kFileName));
+    EXPECT_NE(
+        std::string(std::istreambuf_iterator<char>(text), {}).find("\nclass_limits = 1, 2.5, 4\n"),
+        std::string::npos);
+}
