@@ -411,19 +411,21 @@ std::string Kml(const GeoInput& input) {
                "</description>\n</Document>\n</kml>\n";
     const Fields sectionFields = SectionFields(input);
     const Fields flagFields = FlagFields(input);
-    AppendKmlSchema(out, "section", sectionFields);
-    AppendKmlSchema(out, "flag", flagFields);
     for (int c = 1; c <= sections::kClassCount; ++c)
         out += "<Style id=\"class" + std::to_string(c) + "\"><LineStyle><color>" +
                KmlColour(sections::ClassColour(c)) + "</color><width>" +
                std::to_string(kLineWidth) + "</width></LineStyle></Style>\n";
     out += "<Style id=\"flag\"><IconStyle><color>" +
            KmlColour(sections::ClassColour(sections::kClassCount)) +
-           "</color></IconStyle></Style>\n<Folder><name>Sections</name>\n";
+           "</color></IconStyle></Style>\n";
+    // KML 2.2 puts a document's schemas after its styles, before its folders.
+    AppendKmlSchema(out, "sectionFields", sectionFields);
+    AppendKmlSchema(out, "flagFields", flagFields);
+    out += "<Folder><name>Sections</name>\n";
     for (std::size_t i = 0; i < input.result.sections.size(); ++i) {
         const sections::Section& s = input.result.sections[i];
         const int classNumber = sections::ClassOf(s.characteristic, input.limits);
-        AppendKmlFeature(out, "Section " + std::to_string(i + 1), sectionFields, i, "section",
+        AppendKmlFeature(out, "Section " + std::to_string(i + 1), sectionFields, i, "sectionFields",
                          "class" + std::to_string(classNumber));
         out += "<LineString><tessellate>1</tessellate>";
         AppendKmlCoordinates(out, input.track.Path(s.startFt, s.endFt));
@@ -432,7 +434,8 @@ std::string Kml(const GeoInput& input) {
     out += "</Folder>\n<Folder><name>Flags</name>\n";
     for (std::size_t i = 0; i < input.result.flags.size(); ++i) {
         const sections::Flag& f = input.result.flags[i];
-        AppendKmlFeature(out, "Flag " + std::to_string(f.number), flagFields, i, "flag", "flag");
+        AppendKmlFeature(out, "Flag " + std::to_string(f.number), flagFields, i, "flagFields",
+                         "flag");
         out += "<Point>";
         AppendKmlCoordinates(out, {*input.track.Locate(f.peakFt)});
         out += "</Point></Placemark>\n";

@@ -34,8 +34,7 @@ GeoTrack::GeoTrack(const CNMEA& gps) {
             status_ = Status::NotDegrees;
             problem_ = "the GPS track of " + file + " is not in decimal degrees: track point " +
                        std::to_string(i + 1) + " has latitude " + Degrees(t.latitude) +
-                       " and longitude " + Degrees(t.longitude) +
-                       " (NMEA ddmm.mmmm units?)";
+                       " and longitude " + Degrees(t.longitude) + " (NMEA ddmm.mmmm units?)";
             points_.clear();
             return;
         }
@@ -84,10 +83,16 @@ std::vector<Position> GeoTrack::Path(double fromFt, double toFt, double minSpaci
     double last = std::clamp(fromFt, std::min(first, final), std::max(first, final));
     const double end = std::clamp(toFt, std::min(first, final), std::max(first, final));
     bool inner = false; // the last vertex is a track point
-    for (const Point& p : points_) {
-        if (p.distance > fromFt && p.distance < toFt && p.distance - last >= minSpacingFt) {
-            path.push_back(p.position);
-            last = p.distance;
+    // On a track that runs ahead only the points inside the span are visited: thousands of short
+    // sections stay quick.
+    auto p = points_.begin();
+    if (ascending_)
+        p = std::upper_bound(p, points_.end(), fromFt,
+                             [](double d, const Point& q) { return d < q.distance; });
+    for (; p != points_.end() && !(ascending_ && p->distance >= toFt); ++p) {
+        if (p->distance > fromFt && p->distance < toFt && p->distance - last >= minSpacingFt) {
+            path.push_back(p->position);
+            last = p->distance;
             inner = true;
         }
     }

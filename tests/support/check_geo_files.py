@@ -64,6 +64,8 @@ k = "{http://www.opengis.net/kml/2.2}"
 root = ET.parse(sys.argv[2]).getroot()
 check(root.tag == k + "kml", f"root {root.tag}")
 styles = {s.get("id") for s in root.iter(k + "Style")}
+ids = [e.get("id") for e in root.iter() if e.get("id")]
+check(len(ids) == len(set(ids)), f"ids used twice: {ids}")
 marks = list(root.iter(k + "Placemark"))
 lines = [m for m in marks if m.find(k + "LineString") is not None]
 check((len(lines), len(marks) - len(lines)) == (sections, flags), "placemark counts")
