@@ -41,29 +41,45 @@ std::string LatLonFields(const std::optional<Position>& p) {
     return Fixed(p->latitude, kCoordinateDecimals) + "," + Fixed(p->longitude, kCoordinateDecimals);
 }
 
-// Text that is valid UTF-8 without control characters: JSON and XML both need it, and file
-// names may hold any byte. Each byte that breaks a sequence becomes U+FFFD, a control
-// character other than tab, line feed and carriage return becomes a blank.
+// The length of the valid UTF-8 sequence at text[i], or 0: no overlong forms, no surrogates,
+// nothing above U+10FFFF, so that every JSON and XML reader takes the text.
+std::size_t SequenceLength(const std::string& text, std::size_t i) {
+    const auto byte = [&](std::size_t k) {
+        return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0u;
+    };
+    const unsigned c = byte(0);
+    if (c < 0x80)
+        return 1;
+    const std::size_t n = c >= 0xC2 && c <= 0xDF   ? 2
+                          : c >= 0xE0 && c <= 0xEF ? 3
+                          : c >= 0xF0 && c <= 0xF4 ? 4
+                                                   : 0;
+    const unsigned low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+    const unsigned high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+    if (n == 0 || byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t k = 2; k < n; ++k)
+        if ((byte(k) & 0xC0) != 0x80)
+            return 0;
+    return n;
+}
+
+// Text that JSON and XML both take, from file names that may hold any byte: each byte that
+// breaks a UTF-8 sequence becomes U+FFFD, a control character other than tab, line feed and
+// carriage return a blank.
 std::string CleanText(const std::string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        const int length = c < 0x80         ? 1
-                           : (c >> 5) == 6  ? 2
-                           : (c >> 4) == 14 ? 3
-                           : (c >> 3) == 30 ? 4
-                                            : 0;
-        bool valid = length > 0 && i + length <= text.size() &&
-                     (length > 1 || c >= 0x20 || c == '\t' || c == '\n' || c == '\r' || c == 0x7F);
-        for (int k = 1; valid && k < length; ++k)
-            valid = (static_cast<unsigned char>(text[i + k]) >> 6) == 2;
-        if (valid) {
-            out.append(text, i, static_cast<std::size_t>(length));
-            i += static_cast<std::size_t>(length);
-        } else {
-            out += c < 0x20 ? " " : "\xEF\xBF\xBD";
-            ++i;
-        }
+        const std::size_t length = SequenceLength(text, i);
+        const char c = text[i];
+        if (length == 0)
+            out += "\xEF\xBF\xBD";
+        else if (length == 1 && static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' &&
+                 c != '\r')
+            out += ' ';
+        else
+            out.append(text, i, length);
+        i += length == 0 ? 1 : length;
     }
     return out;
 }

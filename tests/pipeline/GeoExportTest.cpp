@@ -87,3 +87,20 @@ TEST(SectionClasses, QuartilesByDefaultAndRisingLimitsFromTheSettingsFile) {
         std::string(std::istreambuf_iterator<char>(text), {}).find("\nclass_limits = 1, 2.5, 4\n"),
         std::string::npos);
 }
+
+// A GPS file's name can hold any byte; the files still parse, and say the name as well as UTF-8
+// can.
+TEST(GeoExport, NamesWithAnyByteGiveValidJsonAndXml) {
+    const auto gps = std::make_unique<CNMEA>();
+    gps->gpsPath = "a\"\\<&\x01\xC0\xED\xA0\x80\xE2\x82\xAC.GPS"; // ", \, <, &, SOH, bad bytes, €
+    const geo::GeoTrack track(*gps);
+    const sections::Profile profile;
+    const sections::Result result;
+    const geoexport::GeoInput input{profile, result, {}, track, gps->gpsPath};
+    const std::string name =
+        "a\\\"\\\\<& \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xE2\x82\xAC.GPS";
+    EXPECT_NE(geoexport::GeoJson(input).find("\"no GPS track: " + name), std::string::npos);
+    const std::string xml =
+        "a&quot;\\&lt;&amp; \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xE2\x82\xAC.GPS";
+    EXPECT_NE(geoexport::Kml(input).find("<name>" + xml + "</name>"), std::string::npos);
+}
