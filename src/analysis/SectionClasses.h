@@ -35,6 +35,11 @@ int ClassOf(double value, const ClassLimits& limits);
 // 0xRRGGBB of class 1 to 4.
 std::uint32_t ClassColour(int classNumber);
 
+// 0xRRGGBB of a value on the ramp of the class colours, for drawing single results: each class
+// colour at the middle of its class (classes 1 and 4 taken as wide as their neighbours),
+// blended linearly in between, the end colours beyond.
+std::uint32_t RampColour(double value, const ClassLimits& limits);
+
 // "#rrggbb".
 std::string ColourHex(std::uint32_t rgb);
 

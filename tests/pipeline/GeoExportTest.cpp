@@ -63,6 +63,12 @@ TEST(SectionClasses, QuartilesByDefaultAndRisingLimitsFromTheSettingsFile) {
     const std::pair<double, int> classes[] = {{1, 1}, {2, 1}, {2.01, 2}, {3, 2}, {4, 3}, {4.5, 4}};
     for (const auto& [value, expected] : classes)
         EXPECT_EQ(sections::ClassOf(value, quartiles), expected) << value;
+    // The ramp: class colours at the classes' middles, halfway blends at the limits.
+    const std::pair<double, std::uint32_t> ramp[] = {{0, 0x1A9641}, {1.5, 0x1A9641},
+                                                     {2, 0x60B856}, {2.5, 0xA6D96A},
+                                                     {4, 0xEA643F}, {9, 0xD7191C}};
+    for (const auto& [value, rgb] : ramp)
+        EXPECT_EQ(sections::RampColour(value, quartiles), rgb) << value;
 
     const std::pair<std::string, bool> limits[] = {
         {"1, 2.5, 4", true}, {"", true},         {"3, 2, 1", false},   {"1, 1, 2", false},
