@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr std::array<const char*, 7> kKeys = {"min_length", "alpha", "k",       "merge",
-                                              "threshold",  "gap",   "min_flag"};
+constexpr std::array<const char*, 8> kKeys = {"min_length", "alpha", "k",        "merge",
+                                              "threshold",  "gap",   "min_flag", "class_limits"};
 
 std::string Trim(const std::string& text) {
     const char* space = " \t\r\n";
@@ -57,6 +57,21 @@ std::string NumberText(double value) {
     return std::string(text, end);
 }
 
+// "a, b, c": three numbers, each above the one before.
+bool ParseLimits(const std::string& text, sections::ClassLimits* limits) {
+    double values[3];
+    std::size_t start = 0;
+    for (int i = 0; i < 3; ++i) {
+        const std::size_t comma = i < 2 ? text.find(',', start) : text.size();
+        if (comma == std::string::npos ||
+            !ParseNumber(Trim(text.substr(start, comma - start)), &values[i]))
+            return false;
+        start = comma + 1;
+    }
+    *limits = {values[0], values[1], values[2]};
+    return values[0] < values[1] && values[1] < values[2];
+}
+
 } // namespace
 
 bool SectionsSettingsFile::Set(const std::string& key, const std::string& text,
@@ -70,6 +85,20 @@ bool SectionsSettingsFile::Set(const std::string& key, const std::string& text,
 
     if (key == "threshold" && value.empty()) {
         flag.threshold.reset();
+        return true;
+    }
+    if (key == "class_limits") {
+        sections::ClassLimits limits;
+        if (value.empty())
+            classLimits.reset();
+        else if (ParseLimits(value, &limits))
+            classLimits = limits;
+        else {
+            message = "class_limits must be three rising numbers \"a, b, c\", or empty for the "
+                      "quartiles, not " +
+                      quoted;
+            return false;
+        }
         return true;
     }
     if (key == "min_flag") {
@@ -160,7 +189,10 @@ bool SectionsSettingsFile::Save(const std::string& workDirectory, std::string* e
         NumberText(section.merge),
         flag.threshold ? NumberText(*flag.threshold) : std::string(),
         NumberText(flag.gap),
-        std::to_string(flag.minFlag)};
+        std::to_string(flag.minFlag),
+        classLimits ? NumberText(classLimits->a) + ", " + NumberText(classLimits->b) + ", " +
+                          NumberText(classLimits->c)
+                    : std::string()};
 
     // Known keys take their new values where they stood; the others stay as they were.
     std::array<bool, kKeys.size()> written = {};
@@ -178,7 +210,7 @@ bool SectionsSettingsFile::Save(const std::string& workDirectory, std::string* e
         written[index] = true;
     }
     for (std::size_t i = 0; i < kKeys.size(); ++i)
-        if (!written[i])
+        if (!written[i] && !(values[i].empty() && std::string(kKeys[i]) == "class_limits"))
             text += std::string(kKeys[i]) + " = " + values[i] + "\n";
 
     AtomicFileWriter file;

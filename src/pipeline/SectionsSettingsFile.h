@@ -1,6 +1,9 @@
 #pragma once
 
+#include "analysis/SectionClasses.h"
 #include "analysis/Sections.h"
+
+#include <optional>
 
 #include <string>
 #include <vector>
@@ -11,6 +14,7 @@
 //   min_length = 500      alpha = 0.05     k = 2
 //   merge = 0             threshold =      (empty: none)
 //   gap = 5               min_flag = 3
+//   class_limits = 4.1, 5.2, 6.3   (three rising numbers; empty or missing: the quartiles)
 class SectionsSettingsFile {
 public:
     static constexpr const char* kFileName = "Vorlixsections.ini";
@@ -27,6 +31,9 @@ public:
     bool Set(const std::string& key, const std::string& value, std::string* error);
 
     sections::Parameters parameters;
+    // The limits of the four classes of the map outputs; none: the quartiles of the file's
+    // characteristic values.
+    std::optional<sections::ClassLimits> classLimits;
 
 private:
     std::vector<std::string> lines_; // the file as read, for the keys this program does not know

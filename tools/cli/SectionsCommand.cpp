@@ -4,22 +4,28 @@
 
 #include "analysis/Sections.h"
 #include "document/CVorlixDoc.h"
+#include "pipeline/GeoExport.h"
+#include "pipeline/GeoTrack.h"
 #include "pipeline/RawFileLoader.h"
 #include "pipeline/SectionsExport.h"
 #include "pipeline/SectionsSettingsFile.h"
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <utility>
+#include <vector>
 
 namespace {
 
 const char* const kUsage =
     "usage: vorlix-cli sections FILE.KVT... [--out-dir DIR] [--min-length FT] [--alpha A]\n"
     "         [--k K] [--merge D] [--threshold V] [--gap FT] [--min-flag N] [-j N]\n"
-    "         [--workdir DIR]\n"
+    "         [--geo] [--workdir DIR]\n"
     "Uniform sections and weak spots of the 1-foot results; the parameters not given come from\n"
-    "Vorlixsections.ini in the working folder.\n";
+    "Vorlixsections.ini in the working folder.\n"
+    "  --geo   also NAME.results.csv, NAME.geojson and NAME.kml, located on the GPS track, and\n"
+    "          coordinate columns at the end of the sections and flags files\n";
 
 int Usage(const std::string& error) {
     std::fprintf(stderr, "vorlix-cli sections: %s\n%s", error.c_str(), kUsage);
@@ -42,11 +48,17 @@ void PrintTable(const sections::Result& result) {
     std::printf("%zu sections, %zu flags\n", result.sections.size(), result.flags.size());
 }
 
+// The map outputs of --geo, and the class limits of the settings file (none: the quartiles).
+struct GeoRequest {
+    bool on = false;
+    std::optional<sections::ClassLimits> limits;
+};
+
 // Analyses one raw file as if it were the only one; false when it failed (reported on stderr,
 // after `where`, which names the file when there are several).
 bool SectionsOfFile(CVorlixDoc& doc, RawFileLoader& loader, const std::string& path,
                     const CliArgs& args, const sections::Parameters& parameters, int jobs,
-                    const std::string& where, OutputLedger& ledger) {
+                    const GeoRequest& geo, const std::string& where, OutputLedger& ledger) {
     // Every segment is read below: the open only takes the file and its tables.
     const LoadResult opened = loader.OpenNewFile(doc, path, OpenOptions{.readFirstSegment = false});
     if (!opened.fileOpened) {
@@ -55,7 +67,12 @@ bool SectionsOfFile(CVorlixDoc& doc, RawFileLoader& loader, const std::string& p
     }
     const sectionsexport::CsvPaths paths =
         sectionsexport::CsvPathsOf(path, args.Value("out-dir").value_or(""));
-    const std::string earlier = ledger.EarlierWriter(path, {paths.sections, paths.flags});
+    const geoexport::GeoPaths geoPaths =
+        geoexport::GeoPathsOf(path, args.Value("out-dir").value_or(""));
+    std::vector<std::string> outputs = {paths.sections, paths.flags};
+    if (geo.on)
+        outputs.insert(outputs.end(), {geoPaths.results, geoPaths.geojson, geoPaths.kml});
+    const std::string earlier = ledger.EarlierWriter(path, outputs);
     if (!earlier.empty()) {
         std::fprintf(stderr, "vorlix-cli: %snot written: %s and %s hold the sections of %s\n",
                      where.c_str(), paths.sections.c_str(), paths.flags.c_str(), earlier.c_str());
@@ -74,15 +91,27 @@ bool SectionsOfFile(CVorlixDoc& doc, RawFileLoader& loader, const std::string& p
     }
     const sections::Result result = sections::Analyse(read.profile, parameters);
     std::string error;
-    if (!sectionsexport::WriteCsvFiles(paths, result, &error)) {
+    const geo::GeoTrack track(doc.gps);
+    const std::string name = path.substr(path.find_last_of('/') + 1);
+    const geoexport::GeoInput input{
+        read.profile, result, geo.limits.value_or(sections::DefaultClassLimits(result.sections)),
+        track, name};
+    if (geo.on ? !geoexport::WriteGeoFiles(geoPaths, input, &error)
+               : !sectionsexport::WriteCsvFiles(paths, result, &error)) {
         std::fprintf(stderr, "vorlix-cli: %ssections failed: %s\n", where.c_str(), error.c_str());
         return false;
     }
-    ledger.Record(path, {paths.sections, paths.flags});
+    ledger.Record(path, outputs);
     std::printf("Sections of %zu results of %d segments\n", read.profile.value.size(),
                 read.segmentCount);
     PrintTable(result);
-    std::printf("  %s\n  %s\n", paths.sections.c_str(), paths.flags.c_str());
+    for (const std::string& output : outputs)
+        std::printf("  %s\n", output.c_str());
+    if (geo.on && !track.Usable())
+        std::fprintf(stderr,
+                     "vorlix-cli: %s%s; the coordinates stay empty and the GeoJSON and KML "
+                     "hold no features\n",
+                     where.c_str(), track.Problem().c_str());
     std::fflush(stdout);
     return true;
 }
@@ -91,7 +120,7 @@ bool SectionsOfFile(CVorlixDoc& doc, RawFileLoader& loader, const std::string& p
 
 int RunSections(const CliArgs& args) {
     std::string error;
-    std::vector<std::string> known = {"out-dir", "jobs"};
+    std::vector<std::string> known = {"out-dir", "jobs", "geo"};
     for (const auto& [option, key] : kParameterOptions)
         known.push_back(option);
     int jobs = 0;
@@ -118,7 +147,8 @@ int RunSections(const CliArgs& args) {
     bool failed = false;
     for (const std::string& path : args.Positional())
         if (!SectionsOfFile(*doc, loader, path, args, settings.parameters, jobs,
-                            several ? path + ": " : "", ledger))
+                            {args.Has("geo"), settings.classLimits}, several ? path + ": " : "",
+                            ledger))
             failed = true;
     return failed ? 1 : 0;
 }

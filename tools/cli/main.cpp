@@ -18,7 +18,8 @@ const char* const kUsage =
     "  cycles FILE.KVT [--segment K] [--csv]   per-cycle table and smoothed results\n"
     "  spectrum FILE.KVT --signal load|geo [--start S --end E]   log10 power spectrum\n"
     "  sections FILE.KVT... [-j N] [--out-dir DIR] [--k K] ...   uniform sections, weak spots\n"
-    "      (.sections.csv, .flags.csv); \"vorlix-cli sections\" alone lists every option\n"
+    "      (.sections.csv, .flags.csv; --geo: on the map too); \"vorlix-cli sections\" alone\n"
+    "      lists every option\n"
     "--workdir DIR: folder of the settings file Vorlixcontrol.dat "
     "(default: the current folder)\n";
 
@@ -35,7 +36,7 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     CliArgs args;
     std::string error;
-    if (!args.Parse(argc, argv, 2, {"csv"}, &error, {{'j', "jobs"}})) {
+    if (!args.Parse(argc, argv, 2, {"csv", "geo"}, &error, {{'j', "jobs"}})) {
         std::fprintf(stderr, "vorlix-cli: %s\n", error.c_str());
         return 2;
     }
