@@ -1,11 +1,17 @@
 #pragma once
 
 #include "document/CVorlixDoc.h"
+#include "support/Cases.h"
 #include "support/SynthFixture.h"
 #include "view/CVorlixView.h"
 #include "view/OptionsDialog.h"
 #include "view/ViewHost.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QStringList>
 
 #include <memory>
@@ -63,3 +69,27 @@ struct ViewUnderTest {
     FakeHost host;
     CVorlixView view;
 };
+
+// What the user does in the options dialog: edits ("name=text"), a geophone chosen (-1: none),
+// then OK or Cancel.
+inline void UseOptions(FakeHost& host, const QStringList& edits, int geophone = -1,
+                       bool ok = true) {
+    host.useOptions = [=](OptionsDialog& dialog) {
+        for (const QString& edit : edits)
+            dialog.findChild<QLineEdit*>(edit.section('=', 0, 0))->setText(edit.section('=', 1));
+        if (geophone >= 0)
+            dialog.findChild<QComboBox*>("geophoneName")->setCurrentIndex(geophone);
+        dialog.findChild<QPushButton*>(ok ? "okButton" : "cancelButton")->click();
+    };
+}
+
+// The mouse as the user moves and presses it.
+inline void Mouse(QWidget& w, QEvent::Type type, QPoint at, Qt::KeyboardModifiers keys = {}) {
+    const bool move = type == QEvent::MouseMove;
+    QMouseEvent event(type, QPointF(at), QPointF(at), move ? Qt::NoButton : Qt::LeftButton,
+                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, keys);
+    QApplication::sendEvent(&w, &event);
+}
+inline QPoint Centre(const Rect& r) {
+    return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
