@@ -1,107 +1,53 @@
 #include "app/AppArguments.h"
+#include "support/Cases.h"
 
 #include <QtTest>
 
+// The command line: what a use of it opens or draws ("file|picture|screen|size|page"), or part
+// of the message that refuses it.
 class AppArgumentsTest : public QObject {
     Q_OBJECT
 
+    using ArgumentCases = Cases<QStringList, QString>;
+
 private slots:
     void parses_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("error"); // part of the error, empty when accepted
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("screenshot");
-        QTest::addColumn<QString>("screen");
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<int>("page");
-        const QSize standard(1600, 1000);
-        QTest::newRow("nothing") << QStringList{} << ""
-                                 << ""
-                                 << ""
-                                 << "result" << standard << 0;
-        QTest::newRow("file and work folder") << QStringList{"--workdir", "w", "a.KVT"} << ""
-                                              << "a.KVT"
-                                              << ""
-                                              << "result" << standard << 0;
-        QTest::newRow("screenshot, every option") << QStringList{"--screen=signal-geo",
-                                                                 "--screenshot",
-                                                                 "o.png",
-                                                                 "--size",
-                                                                 "1250x700",
-                                                                 "--page",
-                                                                 "3",
-                                                                 "a.KVT"}
-                                                  << ""
-                                                  << "a.KVT"
-                                                  << "o.png"
-                                                  << "signal-geo" << QSize(1250, 700) << 3;
-        QTest::newRow("platform for Qt is kept aside")
-            << QStringList{"-platform", "offscreen", "a.KVT"} << ""
-            << "a.KVT"
-            << ""
-            << "result" << standard << 0;
-        QTest::newRow("narrower than the smallest window")
-            << QStringList{"--screenshot", "o.png", "--size", "1249x800", "a.KVT"} << "1250x700"
-            << ""
-            << ""
-            << "" << standard << 0;
-        QTest::newRow("lower than the smallest window")
-            << QStringList{"--screenshot", "o.png", "--size", "1300x699", "a.KVT"} << "1250x700"
-            << ""
-            << ""
-            << "" << standard << 0;
-        QTest::newRow("size too large")
-            << QStringList{"--screenshot", "o.png", "--size", "8193x600", "a.KVT"} << "--size"
-            << ""
-            << ""
-            << "" << standard << 0;
-        QTest::newRow("size not WxH")
-            << QStringList{"--screenshot", "o.png", "--size", "800", "a.KVT"} << "--size"
-            << ""
-            << ""
-            << "" << standard << 0;
-        QTest::newRow("negative page")
-            << QStringList{"--screenshot", "o.png", "--page", "-1", "a.KVT"} << "--page"
-            << ""
-            << ""
-            << "" << standard << 0;
-        QTest::newRow("value missing") << QStringList{"a.KVT", "--workdir"} << "needs a value"
-                                       << ""
-                                       << ""
-                                       << "" << standard << 0;
-        QTest::newRow("screenshot without a file")
-            << QStringList{"--screenshot", "o.png"} << "needs the raw file"
-            << ""
-            << ""
-            << "" << standard << 0;
-        QTest::newRow("screen without screenshot")
-            << QStringList{"--screen", "result", "a.KVT"} << "go with --screenshot"
-            << ""
-            << ""
-            << "" << standard << 0;
-        QTest::newRow("two files") << QStringList{"a.KVT", "b.KVT"} << "only one file"
-                                   << ""
-                                   << ""
-                                   << "" << standard << 0;
-        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << "unknown option"
-                                        << ""
-                                        << ""
-                                        << "" << standard << 0;
+        auto row = ArgumentCases::Declare();
+        const QStringList shot{"--screenshot", "o.png"};
+        row("nothing", {}, "||result|1600x1000|0");
+        row("file and work folder", {"--workdir", "w", "a.KVT"}, "a.KVT||result|1600x1000|0");
+        row("screenshot, every option",
+            {"--screen=signal-geo", "--screenshot", "o.png", "--size", "1250x700", "--page", "3",
+             "a.KVT"},
+            "a.KVT|o.png|signal-geo|1250x700|3");
+        row("platform for Qt is kept aside", {"-platform", "offscreen", "a.KVT"},
+            "a.KVT||result|1600x1000|0");
+        row("narrower than the smallest window", shot + QStringList{"--size", "1249x800", "a.KVT"},
+            "refused: 1250x700");
+        row("lower than the smallest window", shot + QStringList{"--size", "1300x699", "a.KVT"},
+            "refused: 1250x700");
+        row("size too large", shot + QStringList{"--size", "8193x600", "a.KVT"}, "refused: --size");
+        row("size not WxH", shot + QStringList{"--size", "800", "a.KVT"}, "refused: --size");
+        row("negative page", shot + QStringList{"--page", "-1", "a.KVT"}, "refused: --page");
+        row("value missing", {"a.KVT", "--workdir"}, "refused: needs a value");
+        row("screenshot without a file", shot, "refused: needs the raw file");
+        row("screen without screenshot", {"--screen", "result", "a.KVT"},
+            "refused: go with --screenshot");
+        row("two files", {"a.KVT", "b.KVT"}, "refused: only one file");
+        row("unknown option", {"--frobnicate"}, "refused: unknown option");
     }
     void parses() {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, error);
-        const AppArguments parsed = ParseAppArguments(QStringList{"vorlix"} << arguments);
-        if (!error.isEmpty()) {
-            QVERIFY2(parsed.error.contains(error), qPrintable(parsed.error));
+        auto [arguments, expected] = ArgumentCases::Fetch();
+        const AppArguments p = ParseAppArguments(QStringList{"vorlix"} << arguments);
+        if (!p.error.isEmpty()) {
+            QVERIFY2(expected.startsWith("refused: ") && p.error.contains(expected.mid(9)),
+                     qPrintable(p.error));
             return;
         }
-        QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
-        QTEST(parsed.file, "file");
-        QTEST(parsed.screenshotPath, "screenshot");
-        QTEST(parsed.screen, "screen");
-        QTEST(parsed.size, "size");
-        QTEST(parsed.page, "page");
+        const QString size = QStringLiteral("%1x%2").arg(p.size.width()).arg(p.size.height());
+        QCOMPARE(QStringList({p.file, p.screenshotPath, p.screen, size, QString::number(p.page)})
+                     .join('|'),
+                 expected);
     }
 };
 
