@@ -3,13 +3,12 @@
 #include "charts/Cmoveline.h"
 #include "charts/GlyphStrip.h"
 
-// The device-context rules the charts are written against, and what is drawn over a chart:
-// the cursor line, which leaves no trace, and the digit readouts.
+// Far lines on the device context, and what is drawn over a chart: the cursor line, which
+// leaves no trace, and the digit readouts.
 class CanvasTest : public QObject {
     Q_OBJECT
 
     static constexpr QRgb kBlack = Rgb(0, 0, 0), kRed = Rgb(255, 0, 0), kGreen = Rgb(0, 255, 0);
-    using LineCases = Cases<QLine, int, QPoint>; // line, pixels, last pixel drawn
     using RatioCases = Cases<qreal>;             // device pixel ratio
     using ReadoutCases = Cases<int, double, double, QString, bool>; // digits, previous, value, ...
 
@@ -22,24 +21,6 @@ class CanvasTest : public QObject {
     }
 
 private slots:
-    void linesOmitTheirLastPixel_data() {
-        auto row = LineCases::Declare();
-        row("horizontal", {2, 5, 12, 5}, 10, {11, 5});
-        row("vertical up", {4, 15, 4, 5}, 10, {4, 6});
-        row("zero length", {3, 3, 3, 3}, 0, {3, 3});
-    }
-    void linesOmitTheirLastPixel() {
-        auto [line, pixels, last] = LineCases::Fetch();
-        Canvas c;
-        Blank(c, 20, 20);
-        c.MoveTo(line.x1(), line.y1());
-        c.LineTo(line.x2(), line.y2());
-        QCOMPARE(Count(c, kBlack), pixels);
-        QCOMPARE(c.GetPixel(line.x2(), line.y2()), kWhite);
-        QCOMPARE(c.GetPixel(last.x(), last.y()), pixels ? kBlack : kWhite);
-        QCOMPARE(c.Position(), line.p2());
-    }
-
     // The same line begun far outside draws exactly the same pixels inside.
     void clippedLineKeepsItsPixels() {
         Canvas near, far;
@@ -51,19 +32,6 @@ private slots:
         far.LineTo(399, 133);
         QCOMPARE(far.Image(), near.Image());
         QCOMPARE(Count(far, kBlack), 399);
-    }
-
-    // The charts' titles are checked against TextOut itself, so its reference point is here.
-    void textAlignsOnItsReferencePoint() {
-        Canvas c;
-        Blank(c, 200, 100);
-        c.SelectFont(CanvasFont{80});
-        const int height = c.TextExtent(QStringLiteral("H")).height();
-        QVERIFY(height >= 11 && height <= 15); // 8 pt = 11 px Arial
-        c.SetTextAlign(HAlign::Right, VAlign::Top);
-        c.TextOut(100, 50, QStringLiteral("HHHH"));
-        QCOMPARE(Count(c, kBlack), Count(c, kBlack, QRect(60, 50, 40, height)));
-        QVERIFY(Count(c, kBlack) > 20);
     }
 
     // The cursor spans its rectangle, moves and hides leaving the chart exact, also where the

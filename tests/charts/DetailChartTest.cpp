@@ -10,7 +10,8 @@
 
 // The detail charts (the point window around the centre, the markers in it) and the zoom charts
 // of the result profile (the cycle window, widened at the ends of the profile): their value
-// ranges, what is drawn and the values read back under the mouse.
+// ranges, far and missing values, and the values read back under the mouse. (Both as drawn
+// after a click are compared pixel by pixel with the earlier build's screenshots.)
 class DetailChartTest : public QObject {
     Q_OBJECT
 
@@ -150,23 +151,12 @@ private slots:
         QVERIFY(AllWhite(blank));
     }
 
-    // Peaks and troughs are marked on the filtered curve, nothing beside the plot.
-    void detailMarkersSitOnTheFilteredCurve() {
-        const auto doc = Document();
+    // Without cycles nothing is marked, and the curve is still drawn.
+    void detailWithoutCyclesMarksNothing() {
         Canvas dc;
-        const CdetailChart chart = Drawn(*doc, dc, 5000);
-        const auto marked = [&](int p) {
-            const int y = int(chart.plotRect.bottom - (doc->geoFiltered[p] - chart.axis.axisLow) *
-                                                          double(chart.axis.pixelsPerUnit));
-            return Near(dc, chart.plotRect.left + (p - chart.firstPoint) + 1, y, kMarker);
-        };
-        QVERIFY(marked(doc->geoPeakIndex[chart.geoPeakLast]));
-        QVERIFY(marked(doc->geoTroughIndex[chart.geoTroughFirst]));
-        QCOMPARE(Count(dc, kMarker, QRect(chart.plotRect.right + 3, 0, 1, 320)), 0);
-        Canvas none;
-        Drawn(*Document(10000, 0), none, 5000);
-        QCOMPARE(Count(none, kMarker), 0);
-        QVERIFY(Count(none, kFiltered) > 200);
+        Drawn(*Document(10000, 0), dc, 5000);
+        QCOMPARE(Count(dc, kMarker), 0);
+        QVERIFY(Count(dc, kFiltered) > 200);
     }
 
     // Pixel rows used to wrap round as 16-bit values.
@@ -279,32 +269,15 @@ private slots:
         QVERIFY(chart.yAxis.HasScale() && chart.yAxis.axisLow <= chart.ratioMin);
     }
 
-    // A line through the cycles of the window with a circle on each, nothing beside the plot;
-    // the background cleared 40 pixels left of the plot and, for labels above, 20 above and
-    // below; the frame closes one pixel right of the plot. A click outside the profile draws
-    // the same window again.
-    void zoomCurveCirclesAndClearedMargins() {
-        constexpr QRgb kGrey = Rgb(1, 2, 3);
+    // A click outside the profile draws the same window again.
+    void zoomClickOutsideTheProfileKeepsTheWindow() {
         const auto doc = Profile();
         Canvas dc, again;
-        for (Canvas* c : {&dc, &again}) {
-            Blank(*c, 460, 300);
-            c->FillSolidRect(c->ClientRect(), kGrey);
-        }
         Csmalldetailchart chart = Shown(*doc, dc);
-        for (int k : {21, 25, 29})
-            QVERIFY(Near(dc, 80 + 40 * (k - 21), 230 - 25 * (k - 21), kCircle));
-        QVERIFY(Near(dc, 80 + 20, 230 - 12, kLine, 1)); // between cycles 21 and 22
-        for (int x : {57, 403})
-            QCOMPARE(
-                Count(dc, kCircle, QRect(x, 0, 1, 300)) + Count(dc, kLine, QRect(x, 0, 1, 300)), 0);
-        QCOMPARE(QList<QRgb>({dc.GetPixel(20, 10), dc.GetPixel(20, 249), dc.GetPixel(19, 10),
-                              dc.GetPixel(20, 9), dc.GetPixel(20, 250), dc.GetPixel(401, 10),
-                              dc.GetPixel(400, 140)}),
-                 QList<QRgb>({kWhite, kWhite, kGrey, kGrey, kGrey, kGrey, Rgb(0, 0, 0)}));
         chart.centreDistance = -100.0f;
         QCOMPARE(chart.Locate(*doc), -1);
         chart.ComputeRange(*doc);
+        Blank(again, 460, 300);
         QCOMPARE(chart.DrawChart(again, *doc), 0);
         QCOMPARE(again.Image(), dc.Image());
     }
