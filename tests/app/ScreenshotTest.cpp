@@ -41,7 +41,6 @@ private slots:
         row("result, default size", "result", {}, {1600, 1000});
         row("load signal, second page", "signal-load", {"--size", "1250x700", "--page", "1"},
             {1250, 700});
-        row("geophone spectrum", "spectrum-geo", {"--size", "1300x800"}, {1300, 800});
         row("other", "other", {"--size=1280x720"}, {1280, 720});
     }
     void writesThePictureOfTheAskedScreenAndSize() {
@@ -69,8 +68,6 @@ private slots:
         row("missing file", {"--screenshot", "@OUT@", "@FOLDER@/missing.KVT"}, "missing.KVT");
         row("picture cannot be written", {"--screenshot", "@FOLDER@/no-such-folder/x.png"},
             "cannot write");
-        row("smaller than the smallest window", {"--size", "800x600", "--screenshot", "@OUT@"},
-            "from 1250x700");
         row("window without a display", {}, "--screenshot");
     }
     void refusesWithAMessageOnStderr() {

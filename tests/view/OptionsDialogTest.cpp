@@ -104,11 +104,8 @@ private slots:
         row("distance 10", {"averageDistance=10"}, {}, "10");
         row("distance 10.5", {"averageDistance=10.5"}, distance, "averageDistance");
         row("nan passed the range check", {"averageDistance=nan"}, kNumber, "averageDistance");
-        row("count 1000", {"averageCount=1000"}, {}, "1000");
         row("count 1001", {"averageCount=1001"}, count, "averageCount");
         row("count 12.5", {"averageCount=12.5"}, "Please enter an integer.", "averageCount");
-        row("float empty", {"bandpassLow="}, kNumber, "bandpassLow");
-        row("float inf", {"loadFactor=inf"}, kNumber, "loadFactor");
         row("float 1e39 overflowed to inf", {"rearFactor=1e39"}, kNumber, "rearFactor");
         row("float exponent and blanks", {"chartMin3= -2.5e-3\t"}, {}, "-0.0025");
         row("float rounded once, not via double", {"loadFactor=1.0000000596046447753906251"}, {},
@@ -118,7 +115,6 @@ private slots:
         row("distance before count", {"averageCount=abc", "averageDistance=11"}, distance,
             "averageDistance");
         row("band from 0", {"bandpassLow=0"}, BandEdge("35"), "bandpassLow");
-        row("band from its end", {"bandpassLow=35"}, BandEdge("35"), "bandpassLow");
         row("band from above the new end", {"bandpassHigh=20", "bandpassLow=25"}, BandEdge("20"),
             "bandpassLow");
         row("band to half the rate", {"bandpassHigh=500"}, BandEdge("500"), "bandpassHigh");
