@@ -51,58 +51,31 @@ private slots:
         QVERIFY2(files_.ok, files_.error.c_str());
     }
 
-    // A click puts cursor 1 on its distance and centres the linked charts on it; the picture
-    // shown is the nearest, and the GPR window holds the distance. A resize (which used to
-    // draw the data view afresh) keeps the pick, and a second click restores the chart under
-    // the first cursor.
-    void clickMovesEveryLinkedChart_data() {
+    // A resize used to draw the data view afresh, dropping the pick: cursor 1, the picture, the
+    // detail chart's cursor, the GPR cursor. (What a click moves, and the chart under the cursor
+    // a second click restores, are compared pixel by pixel in the screenshots with clicks.)
+    void resizeKeepsThePick_data() {
         auto row = ViewCases::Declare();
         row("data view 1", 1);
         row("data view 2", 2);
         row("data view 3", 3);
         row("data view 4", 4);
     }
-    void clickMovesEveryLinkedChart() {
+    void resizeKeepsThePick() {
         auto [dataView] = ViewCases::Fetch();
         auto t = Open(dataView);
-        CVorlixView& view = t->view;
-        const DisplayObjects& o = view.Objects();
-        const float middle = Middle(t->doc);
-        const QImage unpicked = view.Picture();
-        view.ClickAtDistance(middle);
-        QCOMPARE(o.cursorLines[0].drawnPosition, CursorOf(o, middle));
+        const DisplayObjects& o = t->view.Objects();
+        t->view.ClickAtDistance(Middle(t->doc));
         if (dataView >= 3)
-            Mouse(view, QEvent::MouseButtonPress, Centre(o.layout.detail1Rect));
-        const QImage picked = view.Picture();
-        view.SetClientSize(QSize(1400, 900));
-        const float feet = 1.0f / o.resultChart.xAxis.pixelsPerUnit; // a click is one column
-        const auto near = [&](float d) { return std::fabs(d - middle) <= feet; };
-        QVERIFY(std::abs(o.cursorLines[0].drawnPosition - CursorOf(o, middle)) <= 1);
-        if (dataView == 1)
-            QVERIFY(near(o.smallDetailCharts[0].centreDistance) &&
-                    o.smallDetailCharts[0].firstCycle >= 0);
-        if (dataView == 1 || dataView == 3)
-            QVERIFY(near(o.smallDetailCharts[1].centreDistance));
-        if (dataView >= 3)
-            QVERIFY(near(o.detailCharts[0].centreDistance) && o.cursorLines[1].drawnPosition >= 0);
-        if (dataView == 4)
-            QVERIFY(near(o.detailCharts[1].centreDistance));
-        const Czipimg& images = t->doc.images;
-        const int clicked = static_cast<int>(middle - feet);
-        for (int i = 0; i < images.count; ++i)
-            QVERIFY(std::abs(images.distance[o.picture.current] - clicked) <=
-                    std::abs(images.distance[i] - clicked) + feet + 1);
-        if (dataView <= 2)
-            QVERIFY(o.colourMap.firstDistance <= middle && o.colourMap.lastDistance >= middle - 1 &&
-                    o.gprCursor.drawnPosition >= 0);
-        view.SetClientSize(picked.size());
-        QCOMPARE(view.Picture(), picked);
-
-        view.ClickAtDistance(middle * 0.5f);
-        const QRect result = o.layout.resultRect.ToQRect();
-        const int x = o.resultChart.ValueToX(middle);
-        QCOMPARE(view.Picture().copy(x, result.top(), 1, result.height()),
-                 unpicked.copy(x, result.top(), 1, result.height()));
+            Mouse(t->view, QEvent::MouseButtonPress, Centre(o.layout.detail1Rect));
+        const QImage picked = t->view.Picture();
+        const int picture = o.picture.current;
+        t->view.SetClientSize(QSize(1400, 900));
+        QVERIFY(std::abs(o.cursorLines[0].drawnPosition - CursorOf(o, Middle(t->doc))) <= 1);
+        QCOMPARE(o.picture.current, picture);
+        QVERIFY((dataView >= 3 ? o.cursorLines[1] : o.gprCursor).drawnPosition >= 0);
+        t->view.SetClientSize(picked.size());
+        QCOMPARE(t->view.Picture(), picked);
     }
 
     // Data view 4 left its cursor lines in the rectangles of the screen before it (or none),
