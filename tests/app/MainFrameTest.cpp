@@ -29,10 +29,9 @@
 class MainFrameTest : public QObject {
     Q_OBJECT
 
-    using RecentCases = Cases<QStringList, QStringList>; // opened in this order; newest first
-    using MenuCases = Cases<QString, QString>;           // path, menu text
-    using DropCases = Cases<QList<QUrl>, QString>;       // dropped, raw file opened
-    using RateCases = Cases<QVariant, int>;              // stored (invalid: none), rate
+    using RecentCases = Cases<QStringList, QStringList, QString>; // opened, newest first, text
+    using DropCases = Cases<QList<QUrl>, QString>;                // dropped, raw file opened
+    using RateCases = Cases<QVariant, int>;                       // stored (invalid: none), rate
 
     TempDir work_;
     std::unique_ptr<CVorlixDoc> doc_;
@@ -134,17 +133,24 @@ private slots:
         }
     }
 
-    // The recent files keep the last four, newest first, in the menu and for the next run.
+    // The recent files keep the last four, newest first, in the menu and for the next run; the
+    // menu shows the newest's name, then its folder, with its path as the tooltip.
     void recentFiles_data() {
         auto row = RecentCases::Declare();
         row("five keep four", {"/d/a.KVT", "/d/b.KVT", "/d/c.KVT", "/d/d.KVT", "/d/e.KVT"},
-            {"/d/e.KVT", "/d/d.KVT", "/d/c.KVT", "/d/b.KVT"});
+            {"/d/e.KVT", "/d/d.KVT", "/d/c.KVT", "/d/b.KVT"}, "e.KVT — /d");
         row("reopened moves to the front, once", {"/d/a.KVT", "/d/b.KVT", "/d/c.KVT", "/d/a.KVT"},
-            {"/d/a.KVT", "/d/c.KVT", "/d/b.KVT"});
-        row("same file spelt twice", {"/d/a.KVT", "/d/x/../a.KVT"}, {"/d/a.KVT"});
+            {"/d/a.KVT", "/d/c.KVT", "/d/b.KVT"}, "a.KVT — /d");
+        row("same file spelt twice", {"/d/a.KVT", "/d/x/../a.KVT"}, {"/d/a.KVT"}, "a.KVT — /d");
+        row("an ampersand is no shortcut", {"/d/R&D/a&b.KVT"}, {"/d/R&D/a&b.KVT"},
+            "a&&b.KVT — /d/R&&D");
+        const QString deep =
+            "/" + QString(30, 'a') + "/" + QString(30, 'b') + "/" + QString(30, 'c');
+        row("a long folder is shortened in its middle", {deep + "/x.KVT"}, {deep + "/x.KVT"},
+            "x.KVT — " + deep.left(20) + QChar(0x2026) + deep.right(39));
     }
     void recentFiles() {
-        auto [opened, expected] = RecentCases::Fetch();
+        auto [opened, expected, text] = RecentCases::Fetch();
         {
             const auto frame = MakeFrame();
             for (const QString& path : opened)
@@ -153,30 +159,14 @@ private slots:
             for (QAction* action : frame->RecentFilesMenu()->actions())
                 menu << action->data().toString();
             QCOMPARE(menu, expected);
+            QAction* newest = frame->RecentFilesMenu()->actions().first();
+            QCOMPARE(newest->text(), text);
+            QCOMPARE(newest->toolTip(), expected.first());
+            QVERIFY(frame->RecentFilesMenu()->toolTipsVisible());
         }
         RecentFileList next;
         next.Load();
         QCOMPARE(next.Files(), expected);
-    }
-
-    void recentMenuShowsNameAndFolder_data() {
-        auto row = MenuCases::Declare();
-        row("name, then folder", "/data/2026/route7/demo.KVT", "demo.KVT — /data/2026/route7");
-        row("an ampersand is no shortcut", "/d/R&D/a&b.KVT", "a&&b.KVT — /d/R&&D");
-        const QString deep =
-            "/" + QString(30, 'a') + "/" + QString(30, 'b') + "/" + QString(30, 'c');
-        row("a long folder is shortened in its middle", deep + "/x.KVT",
-            "x.KVT — " + deep.left(20) + QChar(0x2026) + deep.right(39));
-    }
-    void recentMenuShowsNameAndFolder() {
-        auto [path, text] = MenuCases::Fetch();
-        const auto frame = MakeFrame();
-        frame->FileOpened(path);
-        QMenu* menu = frame->RecentFilesMenu();
-        QVERIFY(menu->toolTipsVisible());
-        QCOMPARE(menu->actions().size(), 1);
-        QCOMPARE(menu->actions()[0]->text(), text);
-        QCOMPARE(menu->actions()[0]->toolTip(), path);
     }
 
     void recentFileThatHasGoneLeavesTheList() {

@@ -8,8 +8,6 @@
 
 // What the chart tests share: a blank canvas, colour counts and readable rectangles.
 
-Q_DECLARE_METATYPE(Rect)
-
 // Lets QCOMPARE print a Rect that differs.
 inline char* toString(const Rect& r) {
     return QTest::toString(
