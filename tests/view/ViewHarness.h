@@ -21,13 +21,11 @@ class FakeHost : public ViewHost {
 public:
     QStringList filesToChoose;    // answers of the file dialog, in order; none: cancelled
     int cancelProgressAfter = -1; // steps before the user presses Cancel; -1: never
-    QString savePath;             // answer of the picture's save dialog
     QString title;
     QStringList statuses;
     QStringList messages;
     QStringList opened;
     int optionsDialogs = 0;
-    int exitRequests = 0;
     // What the user does in the real options dialog (fills it, presses OK or Cancel); unset,
     // the dialog is closed unchanged.
     std::function<void(OptionsDialog&)> useOptions;
@@ -35,7 +33,7 @@ public:
     QString ChooseRawFile(const QString&) override {
         return filesToChoose.isEmpty() ? QString() : filesToChoose.takeFirst();
     }
-    QString ChooseSavePath() override { return savePath; }
+    QString ChooseSavePath() override { return {}; }
     void SetWindowTitle(const QString& t) override { title = t; }
     void ShowStatus(const QString& message) override { statuses << message; }
     void ShowMessage(const QString& message) override { messages << message; }
@@ -55,7 +53,7 @@ public:
         return std::make_unique<Sink>(cancelProgressAfter);
     }
     void FileOpened(const QString& path) override { opened << path; }
-    void RequestExit() override { ++exitRequests; }
+    void RequestExit() override {}
 };
 
 // A view on a document of its own, sized for the tests.
