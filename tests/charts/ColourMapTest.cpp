@@ -68,13 +68,9 @@ private slots:
     void positionChoosesTheWindow_data() {
         auto row = WindowCases::Declare();
         const GprFollow centre = GprFollow::Centre, start = GprFollow::Start;
-        const auto other = static_cast<GprFollow>(3);
         // An image 101 pixels wide: 100 columns, a span of 100 scans.
         row("centre, absolute", 1000, 0, 500, centre, true, {450, 550, 101, 550});
         row("a page on", 1000, 200, 1, GprFollow::Move, false, {300, 101, 101, 100});
-        row("other modes keep the start", 1000, 200, 7, other, false, {200, 101, 101, 100});
-        row("value 0 forgets a start outside the file", 1000, 5000, 0, other, false,
-            {0, 101, 101, 100});
         row("no scans", 0, 0, 0, start, false, {0, 0, 0, -1});
     }
     void positionChoosesTheWindow() {
@@ -246,22 +242,6 @@ private slots:
         Ccolorbar bar = PlacedBar(dc);
         QCOMPARE(bar.HitHandle(x, y), hit);
         QCOMPARE(int(bar.dragState), hit);
-    }
-
-    // A bar never placed (no file yet) ignores presses and drags instead of dividing by zero.
-    void barNeverPlacedIgnoresDrags() {
-        Canvas dc;
-        dc.Resize(60, 60);
-        Ccolorbar never;
-        QCOMPARE(never.DrawBar(dc), 0);
-        QCOMPARE(never.HitHandle(0, 0) + never.HitHandle(1, -3), 0);
-        never.dragState = 2;
-        never.DragFeedback(dc, 2, 0);
-        QCOMPARE(never.EndDrag(dc, 0, 0), 1);
-        QCOMPARE(QList<int>({never.dragState, never.palette.lower, never.palette.upper}),
-                 QList<int>({0, 0, 1279}));
-        QCOMPARE(never.RepaintBar(dc), 0);
-        QVERIFY(AllWhite(dc));
     }
 };
 

@@ -77,23 +77,6 @@ class OptionsDialogTest : public QObject {
 private slots:
     void initTestCase() { previousHandler = qInstallMessageHandler(DropSizeHintWarning); }
 
-    void defaultsWithoutSettingsFile() {
-        Fixture f;
-        OptionsDialog& dialog = f.Open();
-        QCOMPARE(QStringList({f.Find("movingAverageCount")->text(),
-                              f.Find("averageDistance")->text(), f.Find("averageCount")->text()}),
-                 QStringList({"20", "1", "30"}));
-        QVERIFY(f.Find<QAbstractButton>("movingAverageMethod")->isChecked());
-        QVERIFY(!f.Find<QCheckBox>("showGprColormap")->isChecked());
-        QVERIFY(f.Find("segmentCount")->isReadOnly());
-        auto* geophone = f.Find<QComboBox>("geophoneName");
-        QCOMPARE(geophone->count(), 3);
-        f.Press("okButton");
-        QCOMPARE(f.messages, QStringList());
-        QCOMPARE(f.options.geophoneSelect, 1);
-        QVERIFY(dialog.changes().accepted && !dialog.changes().analysisChanged);
-    }
-
     // OK copies the fields in a fixed order and stops at the first invalid one: one message,
     // the focus and selection on it, the dialog open and not accepted. `result`: the refused
     // field, or the first field as shown again.

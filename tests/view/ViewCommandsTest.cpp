@@ -172,7 +172,6 @@ private slots:
     void resizeDrawsTheScreenAgain_data() {
         auto row = ResizeCases::Declare();
         row("result", ViewCommand::ResultView);
-        row("signal", ViewCommand::GeoSignal);
         row("spectrum", ViewCommand::LoadSpectrum);
         row("other", ViewCommand::Other);
     }
