@@ -1,3 +1,4 @@
+#include "app/AppArguments.h"
 #include "support/Cases.h"
 #include "support/SynthFixture.h"
 
@@ -5,12 +6,14 @@
 #include <QProcess>
 #include <QtTest>
 
-// `vorlix` run as a user runs it, with no display and no platform chosen, as on a bare server:
-// a picture of a screen, and the refusals, each with a message on stderr.
-class ScreenshotTest : public QObject {
+// The command line: what a use of it opens or draws ("file|picture|screen|size|page"), or part
+// of the message that refuses it; and `vorlix` run as a user runs it, with no display and no
+// platform chosen, as on a bare server: a picture of a screen, and the refusals, each with a
+// message on stderr.
+class CommandLineTest : public QObject {
     Q_OBJECT
 
-    using RefusalCases = Cases<QStringList, QString>; // arguments, part of the message
+    using ArgumentCases = Cases<QStringList, QString>; // arguments; what they give or say
 
     TempDir dir_;
     SynthFiles files_;
@@ -30,6 +33,44 @@ class ScreenshotTest : public QObject {
     QString Work() const { return QString::fromStdString(dir_.Path()); }
 
 private slots:
+    void parses_data() {
+        auto row = ArgumentCases::Declare();
+        const QStringList shot{"--screenshot", "o.png"};
+        row("nothing", {}, "||result|1600x1000|0");
+        row("file and work folder", {"--workdir", "w", "a.KVT"}, "a.KVT||result|1600x1000|0");
+        row("screenshot, every option",
+            {"--screen=signal-geo", "--screenshot", "o.png", "--size", "1250x700", "--page", "3",
+             "a.KVT"},
+            "a.KVT|o.png|signal-geo|1250x700|3");
+        row("platform for Qt is kept aside", {"-platform", "offscreen", "a.KVT"},
+            "a.KVT||result|1600x1000|0");
+        row("narrower than the smallest window", shot + QStringList{"--size", "1249x800", "a.KVT"},
+            "refused: 1250x700");
+        row("lower than the smallest window", shot + QStringList{"--size", "1300x699", "a.KVT"},
+            "refused: 1250x700");
+        row("size too large", shot + QStringList{"--size", "8193x600", "a.KVT"}, "refused: --size");
+        row("size not WxH", shot + QStringList{"--size", "800", "a.KVT"}, "refused: --size");
+        row("negative page", shot + QStringList{"--page", "-1", "a.KVT"}, "refused: --page");
+        row("value missing", {"a.KVT", "--workdir"}, "refused: needs a value");
+        row("screenshot without a file", shot, "refused: needs the raw file");
+        row("screen without screenshot", {"--screen", "result", "a.KVT"},
+            "refused: go with --screenshot");
+        row("two files", {"a.KVT", "b.KVT"}, "refused: only one file");
+        row("unknown option", {"--frobnicate"}, "refused: unknown option");
+    }
+    void parses() {
+        auto [arguments, expected] = ArgumentCases::Fetch();
+        const AppArguments p = ParseAppArguments(QStringList{"vorlix"} << arguments);
+        if (!p.error.isEmpty()) {
+            QVERIFY2(expected.startsWith("refused: ") && p.error.contains(expected.mid(9)),
+                     qPrintable(p.error));
+            return;
+        }
+        const QString size = QStringLiteral("%1x%2").arg(p.size.width()).arg(p.size.height());
+        QCOMPARE(QStringList({p.file, p.screenshotPath, p.screen, size, QString::number(p.page)})
+                     .join('|'),
+                 expected);
+    }
     void initTestCase() {
         files_ = GenerateSynthFiles(dir_);
         QVERIFY2(files_.ok, files_.error.c_str());
@@ -54,7 +95,7 @@ private slots:
     // @OUT@ is a picture in the folder, @FOLDER@ the folder; the raw file comes last unless
     // a missing one is given.
     void refusesWithAMessageOnStderr_data() {
-        auto row = RefusalCases::Declare();
+        auto row = ArgumentCases::Declare();
         row("unknown screen", {"--screen", "no-such-screen", "--screenshot", "@OUT@"},
             "unknown screen \"no-such-screen\"");
         row("missing file", {"--screenshot", "@OUT@", "@FOLDER@/missing.KVT"}, "missing.KVT");
@@ -63,7 +104,7 @@ private slots:
         row("window without a display", {}, "--screenshot");
     }
     void refusesWithAMessageOnStderr() {
-        auto [arguments, message] = RefusalCases::Fetch();
+        auto [arguments, message] = ArgumentCases::Fetch();
         for (QString& argument : arguments)
             argument.replace("@OUT@", "@FOLDER@/refused.png").replace("@FOLDER@", Work());
         if (!arguments.join(' ').contains("missing.KVT"))
@@ -74,5 +115,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ScreenshotTest)
-#include "ScreenshotTest.moc"
+QTEST_MAIN(CommandLineTest)
+#include "CommandLineTest.moc"
