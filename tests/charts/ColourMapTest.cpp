@@ -105,7 +105,6 @@ private slots:
     void goToDistanceFindsTheScanAndLoadsTheWindow_data() {
         auto row = DistanceCases::Declare();
         const GprFollow centre = GprFollow::Centre;
-        row("centred", 600, centre, false, 0, 200, 700, 101);
         row("absolute loads the last column too", 600, centre, true, 0, 200, 700, 101);
         row("past the end", 5000, centre, false, 0, 400, 1098, 100);
         row("before the first scan", 50, centre, false, -1, 7, 0, 0);

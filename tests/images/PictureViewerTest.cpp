@@ -170,7 +170,6 @@ private slots:
     void buttonActions_data() {
         auto row = ButtonCases::Declare();
         using B = PictureButtons;
-        row("step forward", 2, B::StepForward, {3}, true);
         row("step forward on the last", kLast, B::StepForward, {kLast}, false);
         row("step back to the first", 1, B::StepBack, {0}, true);
         row("first", 5, B::First, {0}, true);
