@@ -8,15 +8,12 @@
 class CanvasTest : public QObject {
     Q_OBJECT
 
-    static constexpr QRgb kBlack = Rgb(0, 0, 0), kRed = Rgb(255, 0, 0), kGreen = Rgb(0, 255, 0);
+    static constexpr QRgb kBlack = Rgb(0, 0, 0), kRed = Rgb(255, 0, 0);
     using ReadoutCases = Cases<int, double, double, QString, bool>; // digits, previous, value, ...
 
     static void Place(Cmoveline& line, Canvas& dc, int position) {
         line.newPosition = position;
         line.Draw(dc);
-    }
-    static bool ColumnIs(const Canvas& dc, int x, QRgb colour) {
-        return Count(dc, colour, QRect(x, 0, 1, dc.Height())) == dc.Height();
     }
 
 private slots:
@@ -71,21 +68,6 @@ private slots:
         line.lineRect = {2, 150, 18, 900};
         Place(line, dc, -1);
         QVERIFY(AllWhite(dc));
-    }
-
-    // After Forget (the chart was redrawn) the saved column is not written back.
-    void cursorForgetsTheColumnOfAnOldChart() {
-        Canvas dc;
-        dc.Resize(60, 40);
-        Cmoveline line;
-        line.lineColour = kGreen;
-        line.lineRect = {0, 0, 60, 40};
-        Place(line, dc, 10);
-        dc.FillSolidRect(Rect{0, 0, 60, 40}, Rgb(7, 7, 7));
-        line.Forget();
-        Place(line, dc, 20);
-        QVERIFY(ColumnIs(dc, 11, Rgb(7, 7, 7)));
-        QVERIFY(ColumnIs(dc, 21, kGreen));
     }
 
     // A readout of `digits` cells shows `previous`, then `value` as `shown` (or refuses it):

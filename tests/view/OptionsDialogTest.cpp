@@ -190,7 +190,6 @@ private slots:
         row("number 7, first item beginning with the text", 7, "Geophone", "Geophone-1", {}, {},
             true, false, 1);
         row("number 7, no item matches", 7, "Sensor", "", {}, {}, true, false, 1);
-        row("another geophone, OK", 1, "", "Geophone-1", {2}, {}, true, true, 3);
         row("there and back keeps the request", 2, "", "Geophone-2", {0, 1}, {}, false, true, 2);
         row("copied fields stay after Cancel", 1, "", "Geophone-1", {1},
             {"loadFactor=9.5", "averageCount=12"}, false, true, 1);
