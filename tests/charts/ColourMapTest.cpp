@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-// The GPR colour map (the scan window for a value or a distance, the colour of a deviation, the
+// The GPR colour map (the scan window for a distance, the colour of a deviation, the
 // picture's rows and columns, what is drawn without a file) and its colour bar (the palette the
 // handles make, and the handle drag). (The map, its labels and the rainbow bar as first drawn are
 // compared pixel by pixel with the earlier build's screenshots.)
@@ -17,8 +17,6 @@ class ColourMapTest : public QObject {
     Q_OBJECT
 
     static constexpr QRgb kRed = Rgb(255, 0, 0), kBlue = Rgb(0, 0, 255);
-    // scans, firstScan before, value, mode, absolute; firstScan, lastScan, columns, last scan
-    using WindowCases = Cases<int, int, int, GprFollow, bool, QList<int>>;
     // distance, mode, absolute; result, firstScan, lastDistance, columnCount
     using DistanceCases = Cases<int, GprFollow, bool, int, int, int, int>;
     using DeviationCases = Cases<QList<int>, int>;    // deviation, handles, maximum, minimum; index
@@ -65,27 +63,6 @@ class ColourMapTest : public QObject {
     }
 
 private slots:
-    void positionChoosesTheWindow_data() {
-        auto row = WindowCases::Declare();
-        const GprFollow centre = GprFollow::Centre, start = GprFollow::Start;
-        // An image 101 pixels wide: 100 columns, a span of 100 scans.
-        row("centre, absolute", 1000, 0, 500, centre, true, {450, 550, 101, 550});
-        row("a page on", 1000, 200, 1, GprFollow::Move, false, {300, 101, 101, 100});
-        row("no scans", 0, 0, 0, start, false, {0, 0, 0, -1});
-    }
-    void positionChoosesTheWindow() {
-        auto [scans, start, value, mode, absolute, window] = WindowCases::Fetch();
-        Cgprdata data;
-        data.scanCount = scans;
-        data.absolute = absolute;
-        Ccolormap map;
-        map.imageRect = {50, 20, 151, 320};
-        map.firstScan = start;
-        QCOMPARE(map.Position(data, value, mode), 0);
-        const int last = map.columnCount > 0 ? map.columnScan[map.columnCount - 1] : -1;
-        QCOMPARE(QList<int>({map.firstScan, map.lastScan, map.columnCount, last}), window);
-    }
-
     // Wider than the column store, the image is cut, and says so.
     void columnsBeyondTheStoreAreCutAndSaid() {
         Cgprdata data;
