@@ -203,6 +203,7 @@ private slots:
         QCOMPARE(t->doc.options.currentSegment, 0);
         QCOMPARE(t->view.CurrentScreen(), CVorlixView::Screen::Result);
     }
+
     // OK stores the settings file; a failed write says why while the new settings stay in
     // force. The segment shown is read again (the file was cut since it was opened: the title
     // shows the new group count) when another geophone was chosen, even if then cancelled, or
