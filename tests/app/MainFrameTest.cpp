@@ -1,41 +1,50 @@
-#include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
 #include "app/CVorlixApp.h"
 #include "app/MessageFilter.h"
-#include "app/ProgressDialogSink.h"
+#include "app/MinimumClientSize.h"
 #include "app/RecentFileList.h"
+#include "app/WindowPreferences.h"
 #include "document/CVorlixDoc.h"
+#include "support/Cases.h"
 #include "support/FileSizeLimit.h"
 #include "support/SynthFixture.h"
-#include "support/TempDir.h"
 #include "view/CVorlixView.h"
 
 #include <QAction>
-#include <QDir>
-#include <QFileInfo>
+#include <QClipboard>
 #include <QMenu>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
-#include <QUrl>
 #include <QtTest>
 
 #include <memory>
 
+// The window as a user meets it: the toolbar, its smallest size, the recent files, dropped
+// files, status-bar messages that do not go stale, the preferences, progress, and the picture
+// commands.
 class MainFrameTest : public QObject {
     Q_OBJECT
 
-private:
+    using RecentCases = Cases<QStringList, QStringList, QString>; // opened, newest first, text
+    using DropCases = Cases<QList<QUrl>, QString>;                // dropped, raw file opened
+    using RateCases = Cases<QVariant, int>;                       // stored (invalid: none), rate
+
     TempDir work_;
-    TempDir data_;
     std::unique_ptr<CVorlixDoc> doc_;
     SynthFiles files_;
 
-    std::unique_ptr<CMainFrame> MakeFrame() {
-        return std::make_unique<CMainFrame>(*doc_, QString::fromStdString(work_.Path()));
+    std::unique_ptr<CMainFrame> MakeFrame(CVorlixDoc* doc = nullptr) {
+        return std::make_unique<CMainFrame>(doc ? *doc : *doc_,
+                                            QString::fromStdString(work_.Path()));
+    }
+    static bool Inside(const Rect& inner, const Rect& outer) {
+        return !inner.IsEmpty() && inner.left >= outer.left && inner.top >= outer.top &&
+               inner.right <= outer.right && inner.bottom <= outer.bottom;
     }
 
 private slots:
@@ -43,11 +52,13 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         CVorlixApp::SetIdentity();
         InstallMessageFilter();
-        doc_ = std::make_unique<CVorlixDoc>(work_.Path());
-        synth::Options options;
+        QFont::insertSubstitution(QStringLiteral("Arial Black"), QStringLiteral("Liberation Sans"));
+        synth::Options options = SmallSynthOptions();
         options.groups = 2000;
-        files_ = GenerateSynthFiles(data_, options, "road");
+        files_ = GenerateSynthFiles(work_, options);
         QVERIFY2(files_.ok, files_.error.c_str());
+        doc_ = std::make_unique<CVorlixDoc>(work_.Path()); // with the file's settings
+        QVERIFY(doc_->options.showGprColormap != 0);       // the GPR image makes data views tallest
     }
     void init() { QSettings().clear(); }
     void cleanupTestCase() { QSettings().clear(); }
@@ -61,17 +72,14 @@ private slots:
             {"Temperature, level and speed charts", Screen::Other},
             {"Data View 1", Screen::DataView1},
             {"Result chart", Screen::Result}};
-        const auto doc = std::make_unique<CVorlixDoc>(data_.Path()); // with the file's settings
-        const auto frame = std::make_unique<CMainFrame>(*doc, QString::fromStdString(data_.Path()));
+        CVorlixDoc doc(work_.Path());
+        const auto frame = MakeFrame(&doc);
         QVERIFY(frame->View()->OpenFile(QString::fromStdString(files_.kvt)));
         QToolBar* bar = frame->ToolBar();
-        QCOMPARE(bar->iconSize(), QSize(57, 32));
-        int buttons = 0, separators = 0, screens = 0;
+        int buttons = 0, screens = 0;
         for (QAction* action : bar->actions()) {
-            if (action->isSeparator()) {
-                ++separators;
+            if (action->isSeparator())
                 continue;
-            }
             ++buttons;
             const QString text = action->text();
             QVERIFY(!text.isEmpty());
@@ -95,32 +103,70 @@ private slots:
         QCOMPARE(screens, shows.size());
     }
 
-    void recentFilesKeepTheLastFourNewestFirst_data() {
-        QTest::addColumn<QStringList>("opened"); // in the order they were opened
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("five keep four")
-            << QStringList{"/d/a.KVT", "/d/b.KVT", "/d/c.KVT", "/d/d.KVT", "/d/e.KVT"}
-            << QStringList{"/d/e.KVT", "/d/d.KVT", "/d/c.KVT", "/d/b.KVT"};
-        QTest::newRow("reopened moves to the front, once")
-            << QStringList{"/d/a.KVT", "/d/b.KVT", "/d/c.KVT", "/d/a.KVT"}
-            << QStringList{"/d/a.KVT", "/d/c.KVT", "/d/b.KVT"};
-        QTest::newRow("same file spelt twice")
-            << QStringList{"/d/a.KVT", "/d/x/../a.KVT"} << QStringList{"/d/a.KVT"};
+    // At 800 x 600 the readouts started off the left edge, the picture box was too small for
+    // its buttons and the colour bar was off the window. The window now stops at a size where
+    // each data view keeps every part on it.
+    void smallestWindowKeepsEveryPartOnIt() {
+        CVorlixDoc doc(work_.Path());
+        const auto frame = MakeFrame(&doc);
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        frame->resize(800, 600);
+        CVorlixView* view = frame->View();
+        QTRY_COMPARE(view->size(), kMinimumClientSize);
+        QVERIFY(view->OpenFile(QString::fromStdString(files_.kvt)));
+        const Rect client{0, 0, kMinimumClientSize.width(), kMinimumClientSize.height()};
+        Canvas measure; // the readout titles' font, to see that "Lat." has room left of its box
+        measure.SelectFont(CanvasFont{180});
+        const int latTitle = measure.TextExtent(QStringLiteral("Lat.")).width();
+        const ViewCommand views[] = {ViewCommand::DataView1, ViewCommand::DataView2,
+                                     ViewCommand::DataView3, ViewCommand::DataView4};
+        for (int number = 1; number <= 4; ++number) {
+            view->RunCommand(views[number - 1]);
+            const DisplayObjects& o = view->Objects();
+            QVERIFY(Inside(o.picture.viewRect, client));
+            for (const Rect& button : o.picture.buttonRects)
+                QVERIFY(Inside(button, o.picture.viewRect));
+            for (const CLABEL& label : o.labels)
+                QVERIFY(Inside(label.bounds, client));
+            QVERIFY(o.labels[1].bounds.left - latTitle >= o.layout.resultRect.left);
+            if (number <= 2) // the GPR colour map and its bar
+                QVERIFY(Inside(o.colourMap.colourBar.barRect, client));
+        }
     }
-    void recentFilesKeepTheLastFourNewestFirst() {
-        QFETCH(QStringList, opened);
-        QFETCH(QStringList, expected);
+
+    // The recent files keep the last four, newest first, in the menu and for the next run; the
+    // menu shows the newest's name, then its folder, with its path as the tooltip.
+    void recentFiles_data() {
+        auto row = RecentCases::Declare();
+        row("five keep four", {"/d/a.KVT", "/d/b.KVT", "/d/c.KVT", "/d/d.KVT", "/d/e.KVT"},
+            {"/d/e.KVT", "/d/d.KVT", "/d/c.KVT", "/d/b.KVT"}, "e.KVT — /d");
+        row("reopened moves to the front, once", {"/d/a.KVT", "/d/b.KVT", "/d/c.KVT", "/d/a.KVT"},
+            {"/d/a.KVT", "/d/c.KVT", "/d/b.KVT"}, "a.KVT — /d");
+        row("same file spelt twice", {"/d/a.KVT", "/d/x/../a.KVT"}, {"/d/a.KVT"}, "a.KVT — /d");
+        row("an ampersand is no shortcut", {"/d/R&D/a&b.KVT"}, {"/d/R&D/a&b.KVT"},
+            "a&&b.KVT — /d/R&&D");
+        const QString deep =
+            "/" + QString(30, 'a') + "/" + QString(30, 'b') + "/" + QString(30, 'c');
+        row("a long folder is shortened in its middle", {deep + "/x.KVT"}, {deep + "/x.KVT"},
+            "x.KVT — " + deep.left(20) + QChar(0x2026) + deep.right(39));
+    }
+    void recentFiles() {
+        auto [opened, expected, text] = RecentCases::Fetch();
         {
             const auto frame = MakeFrame();
             for (const QString& path : opened)
                 frame->FileOpened(path);
-            QCOMPARE(frame->RecentFiles(), expected);
             QStringList menu;
             for (QAction* action : frame->RecentFilesMenu()->actions())
                 menu << action->data().toString();
             QCOMPARE(menu, expected);
+            QAction* newest = frame->RecentFilesMenu()->actions().first();
+            QCOMPARE(newest->text(), text);
+            QCOMPARE(newest->toolTip(), expected.first());
+            QVERIFY(frame->RecentFilesMenu()->toolTipsVisible());
         }
-        RecentFileList next; // and the next run finds them again
+        RecentFileList next;
         next.Load();
         QCOMPARE(next.Files(), expected);
     }
@@ -135,25 +181,57 @@ private slots:
     }
 
     void dropAcceptsRawFilesInAnyCase_data() {
-        QTest::addColumn<QList<QUrl>>("urls");
-        QTest::addColumn<QString>("expected");
+        auto row = DropCases::Declare();
         auto local = [](const char* path) { return QUrl::fromLocalFile(QString(path)); };
-        QTest::newRow("lower") << QList<QUrl>{local("/d/a.kvt")} << "/d/a.kvt";
-        QTest::newRow("first raw file of several")
-            << QList<QUrl>{local("/d/a.GPS"), local("/d/b.KVT")} << "/d/b.KVT";
-        QTest::newRow("not a local file")
-            << QList<QUrl>{QUrl(QStringLiteral("https://example.org/a.KVT"))} << "";
+        row("lower", {local("/d/a.kvt")}, "/d/a.kvt");
+        row("first raw file of several", {local("/d/a.GPS"), local("/d/b.KVT")}, "/d/b.KVT");
+        row("not a local file", {QUrl("https://example.org/a.KVT")}, "");
     }
     void dropAcceptsRawFilesInAnyCase() {
-        QFETCH(QList<QUrl>, urls);
-        QFETCH(QString, expected);
+        auto [urls, expected] = DropCases::Fetch();
         QMimeData data;
         data.setUrls(urls);
         QCOMPARE(CMainFrame::RawFileOfDrop(&data), expected);
     }
 
-    void failedPictureWriteSavesNothingAndSaysSo() {
+    // A "Picture ... saved" stayed through several screens.
+    void statusMessageClearsAtTheNextCommandOrAfterAWhile() {
         const auto frame = MakeFrame();
+        QStatusBar* bar = frame->statusBar();
+        frame->ShowStatus(QStringLiteral("Picture 6 saved to /tmp/a.JPG."));
+        for (QAction* action : frame->ToolBar()->actions())
+            if (action->text() == QLatin1String("Result chart"))
+                action->trigger(); // does nothing before a file is loaded
+        QCOMPARE(bar->currentMessage(), QString());
+        frame->SetStatusTimeout(200);
+        frame->ShowStatus(QStringLiteral("Exported 40 results"));
+        QCOMPARE(bar->currentMessage(), QStringLiteral("Exported 40 results"));
+        QTRY_COMPARE(bar->currentMessage(), QString());
+    }
+
+    // Before a file was loaded Ctrl+S opened a save dialog for a blank picture and Ctrl+C put
+    // one on the clipboard, where every other command does nothing. A picture that cannot be
+    // written saves nothing and says so.
+    void savingAndCopyingThePicture() {
+        const auto frame = MakeFrame();
+        int dialogs = 0;
+        QTimer closer; // a dialog that opens is counted and closed
+        connect(&closer, &QTimer::timeout, [&dialogs] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                ++dialogs;
+                modal->close();
+            }
+        });
+        closer.start(20);
+        QApplication::clipboard()->setText(QStringLiteral("kept"));
+        for (QAction* action : frame->actions())
+            if (action->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_S) ||
+                action->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_C))
+                action->trigger();
+        QCOMPARE(dialogs, 0);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("kept"));
+        QCOMPARE(frame->statusBar()->currentMessage(), QString());
+
         frame->View()->SetClientSize(QSize(320, 200));
         const QString target = QString::fromStdString(work_.File("no-such-folder/shot.png"));
         QVERIFY(!frame->SavePicture(target));
@@ -197,27 +275,37 @@ private slots:
         QCOMPARE(second->geometry().size(), QSize(1300, 800));
     }
 
+    void playRateComesFromThePreferences_data() {
+        auto row = RateCases::Declare();
+        row("none: 10 a second, and written", QVariant(), 10);
+        row("set", 25, 25);
+        row("0 is the slowest, 1", 0, 1);
+        row("too fast to see is 100", 5000, 100);
+        row("not a number", QStringLiteral("fast"), 10);
+    }
+    void playRateComesFromThePreferences() {
+        auto [stored, rate] = RateCases::Fetch();
+        if (stored.isValid())
+            QSettings().setValue(WindowPreferences::kPlayRateKey, stored);
+        const auto frame = MakeFrame();
+        QCOMPARE(frame->View()->Objects().picture.PlayRate(), rate);
+        QCOMPARE(QSettings().value(WindowPreferences::kPlayRateKey),
+                 stored.isValid() ? stored : QVariant(10));
+    }
+
     void progressStopsOnceCancelled() {
         const auto frame = MakeFrame();
         {
-            const std::unique_ptr<ProgressSink> progress =
-                frame->StartProgress(QStringLiteral("Exporting"));
+            const std::unique_ptr<ProgressSink> progress = frame->StartProgress("Exporting");
             QVERIFY(progress->Step(1, 4));
             auto* dialog = frame->findChild<QProgressDialog*>();
             QVERIFY(dialog);
             QCOMPARE(dialog->windowModality(), Qt::WindowModal);
-            QCOMPARE(dialog->value(), ProgressDialogSink::kSteps / 4);
             dialog->cancel();
             QVERIFY(!progress->Step(2, 4));
         }
         QVERIFY(!frame->findChild<QProgressDialog*>()); // gone with the command
-        // counts beyond int still give a bar position
-        QCOMPARE(ProgressDialogSink::BarValue(3'000'000'000LL, 6'000'000'000LL),
-                 ProgressDialogSink::kSteps / 2);
-        QCOMPARE(ProgressDialogSink::BarValue(5, 0), 0);
     }
-
-    void aboutBoxTitle() { QCOMPARE(CAboutDlg().windowTitle(), QStringLiteral("About Vorlix")); }
 };
 
 QTEST_MAIN(MainFrameTest)

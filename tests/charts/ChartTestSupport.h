@@ -2,27 +2,16 @@
 
 #include "charts/Canvas.h"
 #include "charts/Rect.h"
+#include "support/Cases.h"
 
 #include <QTest>
 
-#include <initializer_list>
-
 // What the chart tests share: a blank canvas, colour counts and readable rectangles.
-
-Q_DECLARE_METATYPE(Rect)
 
 // Lets QCOMPARE print a Rect that differs.
 inline char* toString(const Rect& r) {
     return QTest::toString(
         QStringLiteral("(%1, %2, %3, %4)").arg(r.left).arg(r.top).arg(r.right).arg(r.bottom));
-}
-
-// Declares the columns of a data table and returns a function that adds a row:
-// auto row = Table<int, QString>({"count", "text"}); row("one", 1, "1");
-template <typename... T> auto Table(std::initializer_list<const char*> names) {
-    auto name = names.begin();
-    (QTest::addColumn<T>(*name++), ...);
-    return [](const char* tag, T... values) { (QTest::newRow(tag) << ... << values); };
 }
 
 constexpr QRgb kWhite = Rgb(255, 255, 255);

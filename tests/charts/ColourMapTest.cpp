@@ -1,4 +1,5 @@
 #include "ChartTestSupport.h"
+#include "charts/Ccolorbar.h"
 #include "charts/Ccolormap.h"
 #include "document/Cgprdata.h"
 #include "support/TempDir.h"
@@ -8,10 +9,20 @@
 #include <memory>
 #include <vector>
 
-// The GPR colour map: the scan window for a value or a distance, the colour of a deviation,
-// the picture's rows and columns, the distance labels, and what is drawn without a file.
+// The GPR colour map (the scan window for a distance, the colour of a deviation, the
+// picture's rows and columns, what is drawn without a file) and its colour bar (the palette the
+// handles make, and the handle drag). (The map, its labels and the rainbow bar as first drawn are
+// compared pixel by pixel with the earlier build's screenshots.)
 class ColourMapTest : public QObject {
     Q_OBJECT
+
+    static constexpr QRgb kRed = Rgb(255, 0, 0), kBlue = Rgb(0, 0, 255);
+    // distance, mode, absolute; result, firstScan, lastDistance, columnCount
+    using DistanceCases = Cases<int, GprFollow, bool, int, int, int, int>;
+    using DeviationCases = Cases<QList<int>, int>;    // deviation, handles, maximum, minimum; index
+    using HandleCases = Cases<int, int, int, int>;    // lower, upper handle; index, its master
+    using DragCases = Cases<int, int, int, int, int>; // handle, y; arrow row, lower, upper
+    using PressCases = Cases<int, int, int>;          // x, y, handle hit
 
     TempDir dir_;
 
@@ -34,7 +45,6 @@ class ColourMapTest : public QObject {
         data->ReadFile();
         return data;
     }
-
     // A map on `rect` from the first scan, drawn on a fresh canvas.
     static void Drawn(Ccolormap& map, Cgprdata& data, Canvas& dc, Rect rect) {
         map.imageRect = rect;
@@ -42,46 +52,17 @@ class ColourMapTest : public QObject {
         Blank(dc, 400, 400);
         map.Draw(dc, data);
     }
+    // A bar 256 pixels high at (100, 50), right edge 110, middle row 178; upper handle at row
+    // 50, lower at row 306.
+    static Ccolorbar PlacedBar(Canvas& dc) {
+        Ccolorbar bar;
+        bar.barRect = {100, 50, 110, 306};
+        Blank(dc, 200, 400);
+        bar.DrawBar(dc);
+        return bar;
+    }
 
 private slots:
-    void positionChoosesTheWindow_data() {
-        // start: firstScan before; window: firstScan, lastScan, columnCount, last column's scan.
-        auto row = Table<int, int, int, GprFollow, bool, QList<int>>(
-            {"scans", "start", "value", "mode", "absolute", "window"});
-        const GprFollow centre = GprFollow::Centre, start = GprFollow::Start;
-        const auto other = static_cast<GprFollow>(3);
-        // An image 101 pixels wide: 100 columns, a span of 100 scans.
-        row("centre", 1000, 0, 500, centre, false, {450, 101, 101, 100});
-        row("centre, absolute", 1000, 0, 500, centre, true, {450, 550, 101, 550});
-        row("start", 1000, 0, 200, start, false, {200, 101, 101, 100});
-        row("a page on", 1000, 200, 1, GprFollow::Move, false, {300, 101, 101, 100});
-        row("other modes keep the start", 1000, 200, 7, other, false, {200, 101, 101, 100});
-        row("value 0 forgets a start outside the file", 1000, 5000, 0, other, false,
-            {0, 101, 101, 100});
-        row("fewer scans than columns", 40, 0, 0, start, false, {0, 40, 40, 39});
-        row("starting past the end shows the start", 40, 0, 45, start, false, {0, 40, 40, 39});
-        row("no scans", 0, 0, 0, start, false, {0, 0, 0, -1});
-    }
-    void positionChoosesTheWindow() {
-        QFETCH(int, scans);
-        QFETCH(int, start);
-        QFETCH(int, value);
-        QFETCH(GprFollow, mode);
-        QFETCH(bool, absolute);
-        Cgprdata data;
-        data.scanCount = scans;
-        data.absolute = absolute;
-        Ccolormap map;
-        map.imageRect = {50, 20, 151, 320};
-        map.firstScan = start;
-        QCOMPARE(map.Position(data, value, mode), 0);
-        const int last = map.columnCount > 0 ? map.columnScan[map.columnCount - 1] : -1;
-        QTEST(QList<int>({map.firstScan, map.lastScan, map.columnCount, last}), "window");
-        if (map.columnCount > 0)
-            QCOMPARE(map.columnScan[0], absolute ? map.firstScan : 0);
-        QCOMPARE(map.colourBar.barRect, (Rect{166, 20, 176, 320}));
-    }
-
     // Wider than the column store, the image is cut, and says so.
     void columnsBeyondTheStoreAreCutAndSaid() {
         Cgprdata data;
@@ -90,47 +71,39 @@ private slots:
         map.imageRect = {0, 0, 4500, 100};
         map.Position(data, 0, GprFollow::Start);
         QCOMPARE(map.columnCount, Ccolormap::kMaxColumns);
-        QCOMPARE(map.lastScan, Ccolormap::kMaxColumns);
         QVERIFY(!map.note.empty());
         map.imageRect = {0, 0, 1000, 100};
         map.Position(data, 0, GprFollow::Start);
         QVERIFY(map.note.empty());
     }
 
+    // 500 scans from 100 ft, 2 ft apart; the image shows 101 of them. Column i stands at
+    // left + i + 1 and holds a loaded scan; outside the image there is no distance.
     void goToDistanceFindsTheScanAndLoadsTheWindow_data() {
-        auto row = Table<int, GprFollow, bool, int, int, int, int>(
-            {"distance", "mode", "absolute", "result", "firstScan", "lastDistance", "columnCount"});
+        auto row = DistanceCases::Declare();
         const GprFollow centre = GprFollow::Centre;
-        // 500 scans from 100 ft, 2 ft apart; the image shows 101 of them.
-        row("centred", 600, centre, false, 0, 200, 700, 101);
         row("absolute loads the last column too", 600, centre, true, 0, 200, 700, 101);
-        row("starting", 600, GprFollow::Start, false, 0, 250, 800, 101);
         row("past the end", 5000, centre, false, 0, 400, 1098, 100);
         row("before the first scan", 50, centre, false, -1, 7, 0, 0);
     }
     void goToDistanceFindsTheScanAndLoadsTheWindow() {
-        QFETCH(int, distance);
-        QFETCH(GprFollow, mode);
-        QFETCH(bool, absolute);
-        QFETCH(int, result);
+        auto [distance, mode, absolute, result, firstScan, lastDistance, columns] =
+            DistanceCases::Fetch();
         auto data = Read(500);
         data->absolute = absolute;
         Ccolormap map;
         map.imageRect = {50, 20, 151, 320};
         map.firstScan = 7;
-        QTEST(map.GoToDistance(*data, distance, mode), "result");
-        QTEST(map.firstScan, "firstScan");
+        QCOMPARE(map.GoToDistance(*data, distance, mode), result);
+        QCOMPARE(map.firstScan, firstScan);
         if (result != 0)
             return;
-        QTEST(map.columnCount, "columnCount");
+        QCOMPARE(map.columnCount, columns);
         Canvas dc;
         dc.Resize(300, 400);
         map.Draw(dc, *data);
         QCOMPARE(map.firstDistance, 100 + 2 * map.firstScan);
-        QTEST(map.lastDistance, "lastDistance");
-        QCOMPARE(map.columnDistance[map.columnCount - 1], map.lastDistance);
-        // Column i stands at left + i + 1 and holds a loaded scan (the picture is copied 101
-        // pixels wide, so column 100 is not seen); outside the image there is no distance.
+        QCOMPARE(map.lastDistance, lastDistance);
         QVERIFY(dc.GetPixel(150, 20 + 100) != kWhite);
         const int d49 = map.columnDistance[49];
         QCOMPARE(QList<int>({map.DistanceAtPoint(100, 100), map.DistanceAtPoint(50, 100),
@@ -140,11 +113,9 @@ private slots:
     }
 
     void colourOfADeviation_data() {
-        // deviation, lower and upper handle, amplitude maximum and minimum
-        auto row = Table<QList<int>, int>({"args", "index"});
+        auto row = DeviationCases::Declare();
         row("none: the middle", {0, 0, 1279, 3000, 1000}, 640);
         row("at the range's top: the last colour", {952, 0, 1279, 3000, 1000}, 1279);
-        row("half way up", {476, 0, 1279, 3000, 1000}, 960);
         row("at the range's bottom: colour 1", {-1048, 0, 1279, 3000, 1000}, 1);
         row("lower handle at 320 saturates sooner", {-524, 320, 1279, 3000, 1000}, 1);
         row("upper handle at 960 saturates sooner", {476, 0, 960, 3000, 1000}, 1279);
@@ -152,31 +123,8 @@ private slots:
         row("handles at the middle: no division by zero", {1, 640, 640, 3000, 1000}, 1279);
     }
     void colourOfADeviation() {
-        QFETCH(QList<int>, args);
-        QTEST(Ccolormap::ColourIndex(args[0], 1280, args[1], args[2], args[3], args[4]), "index");
-    }
-
-    void labelCount_data() {
-        auto row = Table<int, int>({"columns", "labels"});
-        for (const QPoint p :
-             QList<QPoint>{{900, 11}, {510, 11}, {500, 10}, {120, 3}, {102, 3}, {101, 0}})
-            row(qPrintable(QString::number(p.x())), p.x(), p.y());
-    }
-    void labelCount() {
-        QFETCH(int, columns);
-        QTEST(Ccolormap::LabelCount(columns), "labels");
-    }
-
-    // 120 columns: ticks under columns 0, 60 and 119, each standing at left + column + 1.
-    void labelsStandUnderTheirColumns() {
-        auto data = Read(120);
-        Ccolormap map;
-        Canvas dc;
-        Drawn(map, *data, dc, {50, 20, 171, 320});
-        QCOMPARE(map.scaleRect, (Rect{50, 320, 171, 340}));
-        for (int column : {0, 60, 119})
-            QCOMPARE(Count(dc, Rgb(0, 0, 0), QRect(50 + column + 1, 320, 1, 4)), 4);
-        QCOMPARE(dc.GetPixel(50 + 31, 321), kWhite);
+        auto [args, index] = DeviationCases::Fetch();
+        QCOMPARE(Ccolormap::ColourIndex(args[0], 1280, args[1], args[2], args[3], args[4]), index);
     }
 
     // Picture row r shows sample 4 (r - 1) and stands at top - 1 + r: 256 rows from 1024
@@ -188,10 +136,7 @@ private slots:
         map.rowStep = 4;
         Canvas dc;
         Drawn(map, *data, dc, {10, 10, 71, 51});
-        QCOMPARE(map.image.size(), QSize(62, 42));
         Drawn(map, *data, dc, {10, 10, 211, 310}); // 300 rows: room for more than 256
-        QCOMPARE(map.image.size(), QSize(202, 301));
-        QCOMPARE(map.rowCount, 256);
         const auto& colour = map.colourBar.palette.working;
         const int x = 210;
         QCOMPARE(QList<QRgb>({dc.GetPixel(x, 10 + 99), dc.GetPixel(x, 10 + 100),
@@ -214,6 +159,65 @@ private slots:
         QCOMPARE(Count(dc, kWhite, QRect(10, 9, 201, 99)), 201 * 99);
         QCOMPARE(map.DistanceAtPoint(50, 50), -1);
         QCOMPARE(map.ColumnOfDistance(200), -1);
+    }
+
+    void workingPaletteFollowsTheHandles_data() {
+        auto row = HandleCases::Declare();
+        row("lower 320: 319 is blue", 320, 1279, 319, 0);
+        row("upper 960: 960 is magenta", 0, 960, 960, 1279);
+    }
+    void workingPaletteFollowsTheHandles() {
+        auto [lower, upper, index, master] = HandleCases::Fetch();
+        Canvas dc;
+        Ccolorbar bar = PlacedBar(dc);
+        bar.palette.lower = static_cast<std::int16_t>(lower);
+        bar.palette.upper = static_cast<std::int16_t>(upper);
+        bar.DrawBar(dc);
+        QCOMPARE(bar.palette.working[index], bar.palette.master[master]);
+    }
+
+    // While dragged, the arrow (2 upper, 1 lower) moves within its half: the upper one stays
+    // above row 166, the lower one below row 190, and the handle is set from that row on
+    // release. The bar is repainted from the new handle; the working palette waits for DrawBar.
+    void dragAndReleaseAHandle_data() {
+        auto row = DragCases::Declare();
+        row("upper at the middle", 2, 178, 166, 0, 700);
+        row("lower at the middle", 1, 178, 190, 580, 1279);
+        row("lower below the bar", 1, 380, 306, 0, 1279);
+    }
+    void dragAndReleaseAHandle() {
+        auto [state, y, arrow, lower, upper] = DragCases::Fetch();
+        Canvas dc;
+        Ccolorbar bar = PlacedBar(dc);
+        const auto working = bar.palette.working;
+        bar.dragState = static_cast<std::int16_t>(state);
+        bar.DragFeedback(dc, state, y);
+        const int old = state == 2 ? 50 : 306;
+        QCOMPARE(dc.GetPixel(111, arrow), state == 2 ? kRed : kBlue);
+        QCOMPARE(dc.GetPixel(111, old), arrow == old ? dc.GetPixel(111, arrow) : kWhite);
+        QCOMPARE(dc.GetPixel(111, 356 - old), state == 2 ? kBlue : kRed); // the other half
+        QCOMPARE(bar.EndDrag(dc, 105, y), 0);
+        QCOMPARE(QList<int>({bar.dragState, bar.palette.lower, bar.palette.upper}),
+                 QList<int>({0, lower, upper}));
+        const Ccolorrainbowl& p = bar.palette;
+        QCOMPARE(dc.GetPixel(105, 306 - 255), p.upper < 1279 ? p.master[1279] : p.master[1275]);
+        QVERIFY(p.working == working);
+        QCOMPARE(bar.EndDrag(dc, 105, y), 1); // no drag in progress
+    }
+
+    // A press 8 or more pixels beside the bar's right edge misses.
+    void pressOnAHandle_data() {
+        auto row = PressCases::Declare();
+        row("7 right of the edge", 117, 50, 2);
+        row("8 right of the edge", 118, 50, 0);
+        row("lower", 112, 300, 1);
+    }
+    void pressOnAHandle() {
+        auto [x, y, hit] = PressCases::Fetch();
+        Canvas dc;
+        Ccolorbar bar = PlacedBar(dc);
+        QCOMPARE(bar.HitHandle(x, y), hit);
+        QCOMPARE(int(bar.dragState), hit);
     }
 };
 
