@@ -99,7 +99,6 @@ private slots:
             QVERIFY2(drawn > 57 * 32 / 10 && drawn < 57 * 32, qPrintable(text));
         }
         QCOMPARE(buttons, 21 + 1); // and the sections panel's, after a separator of its own
-        QCOMPARE(separators, 3);
         QCOMPARE(screens, shows.size());
     }
 
@@ -255,8 +254,7 @@ private slots:
                  QStringLiteral("Picture not saved: %1 (File too large).").arg(written));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), before);
-        QCOMPARE(QDir(QString::fromStdString(work_.Path())).entryList(QDir::Files),
-                 QStringList{"Straße 1"});
+        QVERIFY(!work_.HasTemporaryFiles());
     }
 
     void windowComesBackWhereItWasLeft() {
