@@ -1,11 +1,14 @@
 #include "charts/ReportFacts.h"
 
 #include "analysis/Smoothing.h"
+#include "charts/MapDrawing.h"
 #include "document/CVorlixDoc.h"
 #include "document/RawFile.h"
 #include "pipeline/GeoTrack.h"
 
 #include <QFileInfo>
+
+#include <memory>
 
 namespace report {
 
@@ -106,11 +109,13 @@ ReportContent ContentOf(const ReportSource& source, const QDate& date) {
     content.settings = SettingsFields(source, content.limits);
     content.profile = source.profile;
     content.result = source.result;
-    // MAP: the map screen's drawing goes here once it is in (MapDrawing.h).
-    const geo::GeoTrack track(source.doc.gps);
-    content.mapNote =
-        track.Usable() ? QStringLiteral("The map of the GPS track is drawn here.")
-                       : QStringLiteral("No map: %1.").arg(QString::fromStdString(track.Problem()));
+    // The map screen's drawing, the whole track fitted to the box.
+    auto scene = std::make_shared<MapScene>(BuildMapScene(
+        source.profile, source.result, geo::GeoTrack(source.doc.gps), content.limits));
+    content.drawMap = [scene](QPainter& painter, const QRectF& area) {
+        const double unit = MapPixelUnit(painter);
+        DrawMap(painter, area, *scene, MapViewport::Fit(*scene, area, unit));
+    };
     return content;
 }
 
