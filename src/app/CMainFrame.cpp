@@ -135,6 +135,18 @@ void CMainFrame::CreateToolBar() {
         button->setAccessibleName(text);
         button->setAccessibleDescription(text);
     }
+    const QString mapText = QStringLiteral("Map of the results, sections and flags");
+    QAction* map = toolBar_->addAction(toolbaricons::Icon(ViewCommand::Map), mapText);
+    map->setToolTip(mapText);
+    map->setShortcut(QKeySequence(Qt::Key_F8));
+    connect(map, &QAction::triggered, this, [this] {
+        BeginCommand();
+        view_->RunCommand(ViewCommand::Map);
+    });
+    if (QWidget* button = toolBar_->widgetForAction(map)) {
+        button->setAccessibleName(mapText);
+        button->setAccessibleDescription(mapText);
+    }
 }
 
 void CMainFrame::CreateSectionsPanel() {

@@ -60,7 +60,8 @@ private slots:
             {"Geophone power spectrum", Screen::Spectrum},
             {"Temperature, level and speed charts", Screen::Other},
             {"Data View 1", Screen::DataView1},
-            {"Result chart", Screen::Result}};
+            {"Result chart", Screen::Result},
+            {"Map of the results, sections and flags", Screen::Map}};
         const auto doc = std::make_unique<CVorlixDoc>(data_.Path()); // with the file's settings
         const auto frame = std::make_unique<CMainFrame>(*doc, QString::fromStdString(data_.Path()));
         QVERIFY(frame->View()->OpenFile(QString::fromStdString(files_.kvt)));
@@ -90,7 +91,7 @@ private slots:
                 drawn += qAlpha(picture.pixel(i % 57, i / 57)) > 128;
             QVERIFY2(drawn > 57 * 32 / 10 && drawn < 57 * 32, qPrintable(text));
         }
-        QCOMPARE(buttons, 21 + 1); // and the sections panel's, after a separator of its own
+        QCOMPARE(buttons, 21 + 2); // and the sections panel's and the map's, after a separator
         QCOMPARE(separators, 3);
         QCOMPARE(screens, shows.size());
     }
