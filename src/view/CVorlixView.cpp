@@ -2,6 +2,7 @@
 
 #include "analysis/SectionClasses.h"
 #include "analysis/Smoothing.h"
+#include "charts/ReportFacts.h"
 #include "document/CVorlixDoc.h"
 #include "document/ConversionExport.h"
 #include "pipeline/GeoTrack.h"
@@ -664,6 +665,39 @@ void CVorlixView::ComputeSections() {
 
 void CVorlixView::CancelSections() {
     sectionsJob_.Cancel();
+}
+
+const std::string& CVorlixView::RawPath() const {
+    return doc_.rawPath;
+}
+
+bool CVorlixView::WriteReport(const QString& path) {
+    if (!HasData()) {
+        host_.ShowStatus(QStringLiteral("No file is open: there is nothing to report."));
+        return false;
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    if (!Sections()) {
+        // Not there yet (still computing, or refused): computed here, the window waiting.
+        const bool synchronous = sectionsSynchronous_;
+        sectionsSynchronous_ = true;
+        ComputeSections();
+        sectionsSynchronous_ = synchronous;
+    }
+    const sections::Result* result = Sections();
+    bool written = false;
+    std::string error;
+    if (result) {
+        const report::ReportContent content =
+            report::ContentOf({doc_, profile_, *result, sectionParameters_, classLimits_});
+        written = report::WriteReport(content, path.toStdString(), &error);
+    }
+    QGuiApplication::restoreOverrideCursor();
+    if (!result)
+        return false; // the status bar says why the sections are missing
+    host_.ShowStatus(written ? QStringLiteral("Report written to %1.").arg(path)
+                             : QStringLiteral("No report written: %1").arg(FromStd(error)));
+    return written;
 }
 
 void CVorlixView::SectionsFinished(const SectionsJob::Outcome& outcome) {

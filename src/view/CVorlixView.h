@@ -65,6 +65,10 @@ public:
     void ComputeSections();
     // Drops a computation in progress (another file, closing the window).
     void CancelSections();
+    const std::string& RawPath() const;
+    // The PDF report of the open file at `path`, from the sections computed (computed now when
+    // they are not there yet); the outcome is on the status bar.
+    bool WriteReport(const QString& path);
     // The distance span of the segment shown (its first and last cycle); empty ones are equal.
     std::pair<double, double> SegmentSpan() const;
     // Shows a place of the road as a click there does: the segment that holds it is read when

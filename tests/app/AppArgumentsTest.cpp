@@ -74,6 +74,16 @@ private slots:
             << ""
             << ""
             << "" << standard << 0;
+        QTest::newRow("report without a file")
+            << QStringList{"--report", "r.pdf"} << "needs the raw file"
+            << ""
+            << ""
+            << "" << standard << 0;
+        QTest::newRow("report and screenshot at once")
+            << QStringList{"--report", "r.pdf", "--screenshot", "o.png", "a.KVT"} << "go separately"
+            << ""
+            << ""
+            << "" << standard << 0;
         QTest::newRow("screen without screenshot")
             << QStringList{"--screen", "result", "a.KVT"} << "go with --screenshot"
             << ""

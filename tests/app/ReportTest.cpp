@@ -1,4 +1,7 @@
+#include "app/ConsoleViewHost.h"
+#include "document/CVorlixDoc.h"
 #include "support/SynthFixture.h"
+#include "view/CVorlixView.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,10 +10,12 @@
 #include <QtTest>
 
 #include <fstream>
+#include <memory>
 
 // `vorlix --report` on a generated test as a user runs it: the PDF's pages, and its text as
 // pdftotext reads it (so, selectable) holds the header and footer of every page and every row
-// of the sections and flags that vorlix-cli writes. A write that fails leaves no file.
+// of the sections and flags that vorlix-cli writes. The window writes the same report, and a
+// write that fails leaves no file.
 class ReportTest : public QObject {
     Q_OBJECT
 
@@ -109,6 +114,19 @@ private slots:
         }
     }
 
+    void theWindowWritesTheSameReport() {
+        auto doc = std::make_unique<CVorlixDoc>(dir_.Path());
+        ConsoleViewHost host;
+        CVorlixView view(*doc, host);
+        QVERIFY(view.OpenFile(QString::fromStdString(files_.kvt)));
+        // Asked before the sections are in: they are computed for it.
+        QVERIFY(view.WriteReport(Work() + "/window.pdf"));
+        QString fromWindow, fromCommand;
+        Shell(QStringLiteral("pdftotext -layout '%1/window.pdf' -").arg(Work()), &fromWindow);
+        Shell(QStringLiteral("pdftotext -layout '%1/road.pdf' -").arg(Work()), &fromCommand);
+        QCOMPARE(fromWindow, fromCommand);
+    }
+
     void aFailedWriteLeavesNoFile() {
         const QDir folder(Work() + "/small");
         QVERIFY(QDir().mkpath(folder.path()));
@@ -118,5 +136,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ReportTest)
+QTEST_MAIN(ReportTest)
 #include "ReportTest.moc"
