@@ -115,7 +115,12 @@ double DrawFields(QPainter& painter, const QRectF& area, const QString& heading,
     painter.drawText(QRectF(area.left(), area.top(), area.width(), 13.0),
                      Qt::AlignLeft | Qt::AlignVCenter, heading);
     double y = area.top() + 15.0;
-    const double labelWidth = 70.0;
+    SetFont(painter, 7.5, true);
+    double labelWidth = 0.0;
+    for (const Field& field : fields)
+        labelWidth =
+            std::max(labelWidth, QFontMetricsF(painter.font()).horizontalAdvance(field.label));
+    labelWidth += 8.0;
     for (const Field& field : fields) {
         SetFont(painter, 7.5, true);
         painter.drawText(QRectF(area.left(), y, labelWidth, 10.0), Qt::AlignLeft | Qt::AlignVCenter,
