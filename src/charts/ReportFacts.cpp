@@ -59,7 +59,9 @@ std::vector<Field> FileFields(const ReportSource& source) {
     const geo::GeoTrack track(source.doc.gps);
     fields.push_back({QStringLiteral("GPS track"),
                       track.Usable() ? QStringLiteral("%1 points").arg(track.Points().size())
-                                     : QString::fromStdString(track.Problem())});
+                      : track.State() == geo::GeoTrack::Status::NotDegrees
+                          ? QStringLiteral("not in decimal degrees: no map")
+                          : QStringLiteral("none: no map")});
     return fields;
 }
 
