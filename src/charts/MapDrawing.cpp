@@ -474,7 +474,9 @@ void DrawMap(QPainter& painter, const QRectF& area, const MapScene& scene,
         DrawBoundariesAndFlags(painter, scene, viewport, unit);
         DrawScaleBar(painter, area, viewport, unit);
         DrawNorthArrow(painter, area, unit);
-        DrawLegend(painter, area, scene, unit);
+        // Before the sections are known there is nothing to explain.
+        if (!scene.results.empty())
+            DrawLegend(painter, area, scene, unit);
     }
     painter.setPen(LinePen(kFrameColour, 1.0 * unit, Qt::SquareCap));
     painter.setBrush(Qt::NoBrush);
