@@ -48,7 +48,7 @@ QPen LinePen(const QColor& colour, double width, Qt::PenCapStyle cap = Qt::Round
 void HaloText(QPainter& painter, const QPointF& at, const QString& text, double unit) {
     QPainterPath path;
     path.addText(at, painter.font(), text);
-    painter.strokePath(path, LinePen(Qt::white, 3.0 * unit));
+    painter.strokePath(path, LinePen(Qt::white, 2.5 * unit));
     painter.setPen(kTextColour);
     painter.drawText(at, text);
 }
@@ -256,28 +256,26 @@ void DrawResults(QPainter& painter, const MapScene& scene, const MapViewport& vi
         pending.clear();
     };
     std::size_t i = 0;
+    QPointF start = viewport.ToPixel(results[0].position);
     while (i < results.size()) {
-        const QPointF start = viewport.ToPixel(results[i].position);
+        // A piece takes the results closer than two pixels to its start and runs on to the
+        // next one, so that the line has no holes, unless the profile has a gap there.
         double sum = results[i].value;
         std::size_t j = i + 1;
-        QPointF end = start;
-        bool broken = false;
-        // A piece runs on until it is two pixels long or the profile has a gap.
-        while (j < results.size()) {
-            if (results[j].distance - results[j - 1].distance > kGapFt) {
-                broken = true;
+        QPointF last = start, next;
+        bool joined = false;
+        for (; j < results.size(); ++j) {
+            if (results[j].distance - results[j - 1].distance > kGapFt)
+                break;
+            next = viewport.ToPixel(results[j].position);
+            if (std::hypot(next.x() - start.x(), next.y() - start.y()) >= 2.0 * unit) {
+                joined = true;
                 break;
             }
-            end = viewport.ToPixel(results[j].position);
             sum += results[j].value;
-            ++j;
-            if (std::hypot(end.x() - start.x(), end.y() - start.y()) >= 2.0 * unit)
-                break;
+            last = next;
         }
-        // Joined to the next piece's first result, so that the line has no holes.
-        const bool joined = !broken && j < results.size() &&
-                            results[j].distance - results[j - 1].distance <= kGapFt;
-        const QPointF to = joined ? viewport.ToPixel(results[j].position) : end;
+        const QPointF to = joined ? next : last;
         const std::uint32_t colour =
             sections::RampColour(sum / static_cast<double>(j - i), scene.limits);
         const QRectF extent = QRectF(start, to).normalized();
@@ -298,6 +296,8 @@ void DrawResults(QPainter& painter, const MapScene& scene, const MapViewport& vi
         if (!joined)
             flush();
         i = j;
+        if (i < results.size())
+            start = joined ? next : viewport.ToPixel(results[i].position);
     }
     flush();
 }
@@ -319,7 +319,8 @@ void DrawBoundariesAndFlags(QPainter& painter, const MapScene& scene, const MapV
             continue;
         DrawFlagMarker(painter, at, unit);
         const QString text = QString::number(f.number);
-        const QPointF origin = at + QPointF(13.0 * unit, -9.0 * unit);
+        // Above the pole, clear of a road that runs any way but north.
+        const QPointF origin = at + QPointF(-1.0 * unit, -21.0 * unit);
         const QRectF box(origin.x(), origin.y() - metrics.ascent(), metrics.horizontalAdvance(text),
                          metrics.height());
         if (std::any_of(labels.begin(), labels.end(),
@@ -473,7 +474,9 @@ void DrawMap(QPainter& painter, const QRectF& area, const MapScene& scene,
         DrawBoundariesAndFlags(painter, scene, viewport, unit);
         DrawScaleBar(painter, area, viewport, unit);
         DrawNorthArrow(painter, area, unit);
-        DrawLegend(painter, area, scene, unit);
+        // Before the sections are known there is nothing to explain.
+        if (!scene.results.empty())
+            DrawLegend(painter, area, scene, unit);
     }
     painter.setPen(LinePen(kFrameColour, 1.0 * unit, Qt::SquareCap));
     painter.setBrush(Qt::NoBrush);
