@@ -38,7 +38,6 @@ struct Slice {
     const ReportTable* table = nullptr;
     int first = 0;
     int last = 0;
-    bool withTitle = false;
     int page = 0; // 0 is page 1
     double top = 0.0;
 };
@@ -53,9 +52,8 @@ std::vector<Slice> LayOutTables(const std::vector<const ReportTable*>& tables,
     for (const ReportTable* table : tables) {
         const int rows = static_cast<int>(table->rows.size());
         int first = 0;
-        bool withTitle = true;
         for (;;) {
-            const int fit = RowsThatFit(kBodyBottom - y, metrics, withTitle);
+            const int fit = RowsThatFit(kBodyBottom - y, metrics);
             // A title or a page's headings are never left with fewer than 3 rows under them.
             if (fit < std::min(3, std::max(1, rows - first)) && y > kBodyTop) {
                 ++page;
@@ -63,12 +61,10 @@ std::vector<Slice> LayOutTables(const std::vector<const ReportTable*>& tables,
                 continue;
             }
             const int last = std::min(rows, first + fit);
-            slices.push_back({table, first, last, withTitle, page, y});
-            y += (withTitle ? metrics.titleHeight : 0.0) + metrics.headerHeight +
-                 (last - first) * metrics.rowHeight + (rows == 0 ? metrics.rowHeight : 0.0) +
-                 kTableGap;
+            slices.push_back({table, first, last, page, y});
+            y += metrics.titleHeight + metrics.headerHeight + (last - first) * metrics.rowHeight +
+                 (rows == 0 ? metrics.rowHeight : 0.0) + kTableGap;
             first = last;
-            withTitle = false;
             if (first >= rows)
                 break;
             ++page;
@@ -285,8 +281,8 @@ QByteArray ReportPdf(const ReportContent& content, int* pageCount) {
             }
             const QRectF area(kMargin, slice.top, kPageWidth - 2 * kMargin,
                               kBodyBottom - slice.top);
-            const double used = DrawTableSlice(painter, area, *slice.table, slice.first, slice.last,
-                                               slice.withTitle, metrics);
+            const double used =
+                DrawTableSlice(painter, area, *slice.table, slice.first, slice.last, metrics);
             if (slice.table->rows.empty()) {
                 SetFont(painter, metrics.fontSize);
                 painter.drawText(

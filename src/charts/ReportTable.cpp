@@ -6,24 +6,26 @@
 #include <algorithm>
 #include <cmath>
 
-int RowsThatFit(double height, const ReportTableMetrics& metrics, bool withTitle) {
-    const double left = height - metrics.headerHeight - (withTitle ? metrics.titleHeight : 0.0);
+int RowsThatFit(double height, const ReportTableMetrics& metrics) {
+    const double left = height - metrics.headerHeight - metrics.titleHeight;
     return left <= 0.0 ? 0 : static_cast<int>(std::floor(left / metrics.rowHeight + 1e-9));
 }
 
 double DrawTableSlice(QPainter& painter, const QRectF& whole, const ReportTable& table, int first,
-                      int last, bool withTitle, const ReportTableMetrics& metrics) {
+                      int last, const ReportTableMetrics& metrics) {
     const QRectF area(whole.left(), whole.top(), whole.width() * table.width, whole.height());
     painter.save();
     double y = area.top();
-    if (withTitle) {
+    {
         QFont font = painter.font();
         font.setPointSizeF(metrics.fontSize + 3.0);
         font.setBold(true);
         painter.setFont(font);
         painter.setPen(Qt::black);
         painter.drawText(QRectF(area.left(), y, area.width(), metrics.titleHeight),
-                         Qt::AlignLeft | Qt::AlignVCenter, table.title);
+                         Qt::AlignLeft | Qt::AlignVCenter,
+                         first > 0 ? QStringLiteral("%1 (continued)").arg(table.title)
+                                   : table.title);
         y += metrics.titleHeight;
     }
 

@@ -34,9 +34,9 @@ struct ReportTableMetrics {
 };
 
 // How many rows fit below the title and the headings in `height`; 0 when not even one does.
-int RowsThatFit(double height, const ReportTableMetrics& metrics, bool withTitle);
+int RowsThatFit(double height, const ReportTableMetrics& metrics);
 
-// Draws the title (when withTitle), the headings and rows [first, last) from the top of `area`;
-// returns the height used.
+// Draws the title (marked as continued after the first slice), the headings and rows
+// [first, last) from the top of `area`; returns the height used.
 double DrawTableSlice(QPainter& painter, const QRectF& area, const ReportTable& table, int first,
-                      int last, bool withTitle, const ReportTableMetrics& metrics);
+                      int last, const ReportTableMetrics& metrics);
