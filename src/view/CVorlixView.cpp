@@ -677,8 +677,9 @@ bool CVorlixView::WriteReport(const QString& path) {
         return false;
     }
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    if (!Sections()) {
-        // Not there yet (still computing, or refused): computed here, the window waiting.
+    if (!Sections() || SectionsComputing()) {
+        // Not there yet, or being computed anew for changed settings: computed here, the
+        // window waiting, so that the report matches the settings it lists.
         const bool synchronous = sectionsSynchronous_;
         sectionsSynchronous_ = true;
         ComputeSections();
