@@ -8,7 +8,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libxkbcommon-dev \
 	libfftw3-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation \
 	xvfb xauth xdotool x11-utils imagemagick clang-format desktop-file-utils dpkg-dev file \
-	locales-all gdal-bin
+	locales-all gdal-bin poppler-utils
 
 .PHONY: all deps build test test-asan demo package bench golden mutants fuzz clean format
 

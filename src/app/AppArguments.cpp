@@ -63,6 +63,12 @@ AppArguments ParseAppArguments(const QStringList& arguments) {
                 if (value.isEmpty())
                     result.error = QStringLiteral("--screenshot needs a file name");
             }
+        } else if (name == QLatin1String("--report")) {
+            if (takeValue()) {
+                result.reportPath = value;
+                if (value.isEmpty())
+                    result.error = QStringLiteral("--report needs a file name");
+            }
         } else if (name == QLatin1String("--screen")) {
             if (takeValue()) {
                 result.screen = value;
@@ -114,7 +120,11 @@ AppArguments ParseAppArguments(const QStringList& arguments) {
     }
     if (!result.error.isEmpty() || result.help || result.version || result.listScreens)
         return result;
-    if (result.ScreenshotMode() && result.file.isEmpty())
+    if (result.ScreenshotMode() && result.ReportMode())
+        result.error = QStringLiteral("--screenshot and --report go separately");
+    else if (result.ReportMode() && result.file.isEmpty())
+        result.error = QStringLiteral("--report needs the raw file to report on");
+    else if (result.ScreenshotMode() && result.file.isEmpty())
         result.error = QStringLiteral("--screenshot needs the raw file to draw");
     else if (!result.ScreenshotMode() && (screenGiven || sizeGiven || pageGiven))
         result.error =
@@ -132,6 +142,9 @@ QString AppUsage() {
         "      draws one screen of FILE.KVT into OUT.png without a display and exits\n"
         "      (screen \"result\" and 1600x1000 unless given; N next-page steps; each D a\n"
         "      left click on the result chart at that distance in feet, data views only).\n"
+        "  vorlix --report OUT.pdf [--workdir DIR] FILE.KVT\n"
+        "      writes the PDF report of FILE.KVT (file, settings, profile, map, sections and\n"
+        "      flags) without a display and exits.\n"
         "  vorlix --list-screens   prints the screen names\n"
         "  vorlix --version | --help\n"
         "\n"

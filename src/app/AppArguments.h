@@ -11,11 +11,13 @@
 //   vorlix [--workdir DIR] [FILE.KVT]
 //   vorlix --screenshot OUT.png [--screen NAME] [--size WxH] [--page N] [--click-distance D]...
 //          [--workdir DIR] FILE.KVT
+//   vorlix --report OUT.pdf [--workdir DIR] FILE.KVT
 // Parsed before the QApplication exists, because the screenshot mode chooses the platform.
 struct AppArguments {
     QString workDirectory;  // folder of the settings file; empty: the current folder
     QString file;           // raw file opened at start-up
     QString screenshotPath; // set: draw one screen into this PNG instead of showing the window
+    QString reportPath;     // set: write the PDF report of the file instead of showing the window
     QString screen = QStringLiteral("result");
     QSize size{1600, 1000};
     int page = 0;                // next-page commands after the screen is drawn
@@ -27,6 +29,7 @@ struct AppArguments {
     QString error; // set when the command line cannot be used
 
     bool ScreenshotMode() const { return !screenshotPath.isEmpty(); }
+    bool ReportMode() const { return !reportPath.isEmpty(); }
 };
 
 // A screenshot is at least the smallest window (kMinimumClientSize): a smaller one would show

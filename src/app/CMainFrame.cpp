@@ -135,6 +135,18 @@ void CMainFrame::CreateToolBar() {
         button->setAccessibleName(text);
         button->setAccessibleDescription(text);
     }
+    const QString mapText = QStringLiteral("Map of the results, sections and flags");
+    QAction* map = toolBar_->addAction(toolbaricons::Icon(ViewCommand::Map), mapText);
+    map->setToolTip(mapText);
+    map->setShortcut(QKeySequence(Qt::Key_F8));
+    connect(map, &QAction::triggered, this, [this] {
+        BeginCommand();
+        view_->RunCommand(ViewCommand::Map);
+    });
+    if (QWidget* button = toolBar_->widgetForAction(map)) {
+        button->setAccessibleName(mapText);
+        button->setAccessibleDescription(mapText);
+    }
 }
 
 void CMainFrame::CreateSectionsPanel() {
@@ -157,6 +169,10 @@ void CMainFrame::CreateSectionsPanel() {
     });
     connect(sectionsPanel_, &SectionsPanel::parametersRequested, this,
             [this] { EditSectionParameters(); });
+    connect(sectionsPanel_, &SectionsPanel::reportRequested, this, [this] {
+        BeginCommand();
+        WriteReportWithDialog();
+    });
     connect(sectionsPanel_, &SectionsPanel::writeRequested, this, [this] {
         BeginCommand();
         view_->WriteSectionsCsv();
@@ -205,6 +221,8 @@ void CMainFrame::CreateWindowActions() {
         [this] { SavePictureWithDialog(); });
     add(QStringLiteral("Copy picture"), QKeySequence(Qt::CTRL | Qt::Key_C),
         [this] { CopyPicture(); });
+    add(QStringLiteral("Report..."), QKeySequence(Qt::CTRL | Qt::Key_R),
+        [this] { WriteReportWithDialog(); });
 }
 
 void CMainFrame::RebuildRecentMenu() {
@@ -270,6 +288,25 @@ void CMainFrame::SavePictureWithDialog() {
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".png");
     SavePicture(path);
+}
+
+void CMainFrame::WriteReportWithDialog() {
+    if (!view_->HasData()) {
+        ShowStatus(QStringLiteral("No file is open: there is nothing to report."));
+        return;
+    }
+    const QFileInfo raw(QString::fromStdString(view_->RawPath()));
+    QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Write the Report"),
+        raw.dir().filePath(raw.completeBaseName() + QStringLiteral(".pdf")),
+        QStringLiteral("PDF documents (*.pdf)"));
+    if (path.isEmpty()) {
+        ShowStatus(QStringLiteral("No report written."));
+        return;
+    }
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    view_->WriteReport(path);
 }
 
 void CMainFrame::CopyPicture() {

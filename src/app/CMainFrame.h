@@ -75,6 +75,8 @@ private:
     void RebuildRecentMenu();
     void SavePictureWithDialog();
     void CopyPicture();
+    // Asks where (NAME.pdf beside the raw file first) and writes the report there.
+    void WriteReportWithDialog();
     void ShowAbout();
 
     QString workDirectory_;

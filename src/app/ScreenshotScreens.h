@@ -12,7 +12,7 @@ struct ScreenshotScreen {
     bool sectionsPanel = false;
 };
 
-inline constexpr std::array<ScreenshotScreen, 13> kScreenshotScreens{{
+inline constexpr std::array<ScreenshotScreen, 14> kScreenshotScreens{{
     {"result", ViewCommand::ResultView},
     {"signal-load", ViewCommand::LoadSignal},
     {"signal-geo", ViewCommand::GeoSignal},
@@ -26,4 +26,5 @@ inline constexpr std::array<ScreenshotScreen, 13> kScreenshotScreens{{
     {"data3", ViewCommand::DataView3},
     {"data4", ViewCommand::DataView4},
     {"sections", ViewCommand::DataView1, true},
+    {"map", ViewCommand::Map},
 }};

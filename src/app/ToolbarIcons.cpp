@@ -223,6 +223,34 @@ void Other(QPainter& p) {
     Text(p, QRectF(2, 4, 53, 24), QStringLiteral("Other"), 16, kInk);
 }
 
+// A folded map with a road across it coloured green to red, and a pin on a weak spot.
+void Map(QPainter& p) {
+    const QPointF sheet[6] = {{5, 5}, {20, 2}, {37, 5}, {52, 2}, {52, 28}, {5, 30}};
+    p.setPen(InkPen(1.2, kSteel));
+    p.setBrush(QColor(240, 243, 246));
+    p.drawPolygon(sheet, 6);
+    p.setPen(QPen(kSteel, 0.8, Qt::DashLine));
+    p.drawLine(QPointF(20, 3), QPointF(20, 29));
+    p.drawLine(QPointF(37, 5), QPointF(37, 28));
+    QLinearGradient ramp(QPointF(8, 25), QPointF(49, 8));
+    ramp.setColorAt(0.0, QColor(0x1A, 0x96, 0x41));
+    ramp.setColorAt(0.4, QColor(0xA6, 0xD9, 0x6A));
+    ramp.setColorAt(0.7, QColor(0xFD, 0xAE, 0x61));
+    ramp.setColorAt(1.0, QColor(0xD7, 0x19, 0x1C));
+    QPainterPath road;
+    road.moveTo(8, 25);
+    road.cubicTo(18, 25, 22, 14, 31, 16);
+    road.cubicTo(39, 18, 42, 9, 49, 8);
+    p.setPen(QPen(QBrush(ramp), 3.5, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(road);
+    p.setPen(InkPen(1.2));
+    p.drawLine(QPointF(40, 12), QPointF(40, 3.5));
+    const QPointF pennant[3] = {{40, 3.5}, {47, 5.8}, {40, 8}};
+    p.setBrush(kOrange);
+    p.drawPolygon(pennant, 3);
+}
+
 void ExportText(QPainter& p) {
     const QRectF page(30, 1.5, 25, 29);
     DrawPage(p, page, 6);
@@ -355,6 +383,9 @@ void Draw(QPainter& p, ViewCommand command) {
         break;
     case ViewCommand::Exit:
         RunningManAtDoor(p);
+        break;
+    case ViewCommand::Map:
+        Map(p);
         break;
     }
 }

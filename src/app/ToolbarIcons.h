@@ -6,7 +6,7 @@
 #include <QImage>
 #include <QSize>
 
-// The pictures of the 21 toolbar buttons, drawn at start-up with QPainter so they stay sharp
+// The pictures of the toolbar buttons, drawn at start-up with QPainter so they stay sharp
 // at any device pixel ratio. Every picture is 57 x 32 logical pixels.
 namespace toolbaricons {
 

@@ -1,6 +1,7 @@
 #include "app/AppArguments.h"
 #include "app/CVorlixApp.h"
 #include "app/MessageFilter.h"
+#include "app/ReportRunner.h"
 #include "app/ScreenshotRunner.h"
 
 #include <QApplication>
@@ -49,7 +50,7 @@ int main(int argc, char** argv) {
     const bool hasDisplay =
         !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (!platformChosen) {
-        if (arguments.ScreenshotMode()) {
+        if (arguments.ScreenshotMode() || arguments.ReportMode()) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
         } else if (!hasDisplay) {
             Print(stderr,
@@ -72,6 +73,8 @@ int main(int argc, char** argv) {
 
     if (arguments.ScreenshotMode())
         return screenshot::Run(arguments);
+    if (arguments.ReportMode())
+        return reportrunner::Run(arguments);
     CVorlixApp vorlix(arguments);
     return vorlix.Run();
 }

@@ -118,6 +118,15 @@ public:
     QSize TextExtent(const QString& text); // width and height in the current font
     const QFontMetrics& Metrics();
 
+    // Free drawing on the image in logical pixels with the painter's own tools (antialiased
+    // vector drawings such as the map); the canvas's pen, brush and font are not touched.
+    template <typename Drawing> void Paint(Drawing draw) {
+        QPainter& painter = Painter();
+        painter.save();
+        draw(painter);
+        painter.restore();
+    }
+
     // Block copies in logical pixels: a piece of the canvas out, and an image in.
     QImage CopyBlock(const QRect& rect) const;
     void DrawBlock(int x, int y, const QImage& block);

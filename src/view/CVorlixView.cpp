@@ -1,8 +1,11 @@
 #include "view/CVorlixView.h"
 
+#include "analysis/SectionClasses.h"
 #include "analysis/Smoothing.h"
+#include "charts/ReportFacts.h"
 #include "document/CVorlixDoc.h"
 #include "document/ConversionExport.h"
+#include "pipeline/GeoTrack.h"
 #include "pipeline/ResultExport.h"
 #include "pipeline/SectionsExport.h"
 #include "pipeline/SectionsSettingsFile.h"
@@ -17,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <filesystem>
@@ -142,6 +146,9 @@ void CVorlixView::RunCommand(ViewCommand command) {
     case ViewCommand::Exit:
         host_.RequestExit();
         break;
+    case ViewCommand::Map:
+        ShowMap();
+        break;
     }
 }
 
@@ -186,7 +193,9 @@ bool CVorlixView::OpenPath(const std::string& path) {
         // What was found on the file shown before is not this file's.
         CancelSections();
         sections_ = {};
+        profile_ = {};
         sectionsPath_.clear();
+        MapSceneChanged();
         segmentSpans_.clear();
         emit sectionsChanged();
     }
@@ -333,6 +342,51 @@ void CVorlixView::ShowOther() {
     Present();
 }
 
+void CVorlixView::ShowMap() {
+    if (!HasData())
+        return;
+    DrawMapScreen();
+    screen_ = Screen::Map;
+    Present();
+}
+
+void CVorlixView::MapSceneChanged() {
+    mapStale_ = true;
+}
+
+// The map of the whole file: its track, and the results, sections and flags once they are
+// computed.
+void CVorlixView::DrawMapScreen() {
+    const sections::Result* road = Sections();
+    if (mapStale_) {
+        static const sections::Profile kNoProfile;
+        static const sections::Result kNoResult;
+        const sections::ClassLimits limits =
+            classLimits_ ? *classLimits_
+                         : sections::DefaultClassLimits(road ? road->sections
+                                                             : std::vector<sections::Section>{});
+        map_.SetScene(BuildMapScene(road ? profile_ : kNoProfile, road ? *road : kNoResult,
+                                    geo::GeoTrack(doc_.gps), limits),
+                      mapPath_ == doc_.rawPath);
+        mapPath_ = doc_.rawPath;
+        mapStale_ = false;
+    }
+    const QString name = FromStd(std::filesystem::path(doc_.rawPath).filename().string());
+    QString note;
+    if (!map_.Scene().HasTrack())
+        note = QStringLiteral("Nothing to put on the map.");
+    else if (!road)
+        note = SectionsComputing()
+                   ? QStringLiteral("Computing the sections: the track is shown without them.")
+                   : QStringLiteral("No sections: the track is shown alone.");
+    else
+        note = QStringLiteral("%1 sections, %2 flags.   Wheel: zoom.   Drag: move.   Home: the "
+                              "whole track.   Click on the track: data view 1 there.")
+                   .arg(road->sections.size())
+                   .arg(road->flags.size());
+    map_.Draw(canvas_, objects_, doc_, QStringLiteral("Map of %1").arg(name), note);
+}
+
 void CVorlixView::TextExport() {
     if (!HasData())
         return;
@@ -351,7 +405,9 @@ void CVorlixView::TextExport() {
         // their own any more.
         CancelSections();
         sections_ = sections::Analyse(profile, sectionParameters_);
+        profile_ = std::move(profile);
         sectionsPath_ = doc_.rawPath;
+        MapSceneChanged();
         emit sectionsChanged();
         Redraw();
         const sectionsexport::CsvPaths paths = sectionsexport::CsvPathsOf(doc_.rawPath);
@@ -429,6 +485,9 @@ void CVorlixView::Redraw() {
     case Screen::Other:
         screens::DrawOther(canvas_, objects_, doc_);
         break;
+    case Screen::Map:
+        DrawMapScreen();
+        break;
     case Screen::DataView1:
     case Screen::DataView2:
     case Screen::DataView3:
@@ -483,6 +542,11 @@ void CVorlixView::mousePressEvent(QMouseEvent* event) {
     // During a play only a click on the picture counts: it stops the play.
     if (objects_.picture.IsPlaying() && !objects_.picture.viewRect.Contains(p.x(), p.y()))
         return;
+    if (screen_ == Screen::Map) {
+        if (event->button() == Qt::LeftButton)
+            map_.Press(event->position());
+        return;
+    }
     if (event->button() == Qt::LeftButton && mouse_.Active()) {
         canvas_.BeginCommand();
         mouse_.LeftDown(canvas_, p.x(), p.y());
@@ -494,6 +558,14 @@ void CVorlixView::mousePressEvent(QMouseEvent* event) {
 void CVorlixView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     canvas_.BeginCommand();
+    if (screen_ == Screen::Map) {
+        const bool changed = event->buttons().testFlag(Qt::LeftButton)
+                                 ? map_.Drag(canvas_, event->position())
+                                 : map_.ShowReadoutsAt(canvas_, objects_, event->position());
+        if (changed)
+            Present();
+        return;
+    }
     mouse_.Move(canvas_, p.x(), p.y(), event->modifiers().testFlag(Qt::ShiftModifier));
     if (mouse_.Active())
         Present();
@@ -501,6 +573,13 @@ void CVorlixView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CVorlixView::mouseReleaseEvent(QMouseEvent* event) {
+    if (screen_ == Screen::Map) {
+        const int clicked =
+            event->button() == Qt::LeftButton ? map_.Release(event->position()) : -1;
+        if (clicked >= 0)
+            ShowRoadAt(map_.Scene().results[static_cast<std::size_t>(clicked)].distance);
+        return;
+    }
     if (event->button() == Qt::LeftButton) {
         const QPoint p = event->position().toPoint();
         canvas_.BeginCommand();
@@ -519,7 +598,24 @@ void CVorlixView::keyPressEvent(QKeyEvent* event) {
         objects_.picture.OnKeyDuringPlay(event->key());
         return;
     }
+    if (screen_ == Screen::Map && event->key() == Qt::Key_Home) {
+        canvas_.BeginCommand();
+        map_.FitWholeTrack(canvas_);
+        Present();
+        return;
+    }
     QWidget::keyPressEvent(event);
+}
+
+void CVorlixView::wheelEvent(QWheelEvent* event) {
+    if (screen_ != Screen::Map) {
+        QWidget::wheelEvent(event);
+        return;
+    }
+    canvas_.BeginCommand();
+    map_.Zoom(canvas_, event->position(), event->angleDelta().y() / 120.0);
+    Present();
+    event->accept();
 }
 
 // The "Edit" menu of the view: copying puts the screen on the clipboard; there is nothing to
@@ -557,6 +653,7 @@ void CVorlixView::ComputeSections() {
         return;
     }
     sectionParameters_ = settings.parameters;
+    classLimits_ = settings.classLimits;
     if (sectionsSynchronous_) {
         SectionsFinished(SectionsJob::Compute(doc_.rawPath, WorkDirectory(), sectionParameters_));
         return;
@@ -570,6 +667,40 @@ void CVorlixView::CancelSections() {
     sectionsJob_.Cancel();
 }
 
+const std::string& CVorlixView::RawPath() const {
+    return doc_.rawPath;
+}
+
+bool CVorlixView::WriteReport(const QString& path) {
+    if (!HasData()) {
+        host_.ShowStatus(QStringLiteral("No file is open: there is nothing to report."));
+        return false;
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    if (!Sections() || SectionsComputing()) {
+        // Not there yet, or being computed anew for changed settings: computed here, the
+        // window waiting, so that the report matches the settings it lists.
+        const bool synchronous = sectionsSynchronous_;
+        sectionsSynchronous_ = true;
+        ComputeSections();
+        sectionsSynchronous_ = synchronous;
+    }
+    const sections::Result* result = Sections();
+    bool written = false;
+    std::string error;
+    if (result) {
+        const report::ReportContent content =
+            report::ContentOf({doc_, profile_, *result, sectionParameters_, classLimits_});
+        written = report::WriteReport(content, path.toStdString(), &error);
+    }
+    QGuiApplication::restoreOverrideCursor();
+    if (!result)
+        return false; // the status bar says why the sections are missing
+    host_.ShowStatus(written ? QStringLiteral("Report written to %1.").arg(path)
+                             : QStringLiteral("No report written: %1").arg(FromStd(error)));
+    return written;
+}
+
 void CVorlixView::SectionsFinished(const SectionsJob::Outcome& outcome) {
     if (outcome.rawPath != doc_.rawPath)
         return;
@@ -579,7 +710,9 @@ void CVorlixView::SectionsFinished(const SectionsJob::Outcome& outcome) {
         return;
     }
     sections_ = outcome.result;
+    profile_ = outcome.profile;
     sectionsPath_ = outcome.rawPath;
+    MapSceneChanged();
     host_.ShowStatus(QStringLiteral("%1 sections and %2 flags over %3 segments.")
                          .arg(sections_.sections.size())
                          .arg(sections_.flags.size())
@@ -588,7 +721,7 @@ void CVorlixView::SectionsFinished(const SectionsJob::Outcome& outcome) {
     // The screens with the result chart take them at once; a play of the pictures is left alone.
     const bool resultChart = screen_ == Screen::Result || screen_ == Screen::DataView1 ||
                              screen_ == Screen::DataView2 || screen_ == Screen::DataView3 ||
-                             screen_ == Screen::DataView4;
+                             screen_ == Screen::DataView4 || screen_ == Screen::Map;
     if (resultChart && !objects_.picture.IsPlaying()) {
         canvas_.BeginCommand();
         Redraw();

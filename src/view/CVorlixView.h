@@ -5,6 +5,7 @@
 #include "view/DataViewMouse.h"
 #include "view/DisplayObjects.h"
 #include "view/DistanceLink.h"
+#include "view/MapScreen.h"
 #include "view/Screen.h"
 #include "view/SectionsJob.h"
 #include "view/SpectrumWindow.h"
@@ -14,6 +15,7 @@
 #include <QWidget>
 
 #include <map>
+#include <optional>
 #include <utility>
 
 class CVorlixDoc;
@@ -63,6 +65,10 @@ public:
     void ComputeSections();
     // Drops a computation in progress (another file, closing the window).
     void CancelSections();
+    const std::string& RawPath() const;
+    // The PDF report of the open file at `path`, from the sections computed (computed now when
+    // they are not there yet); the outcome is on the status bar.
+    bool WriteReport(const QString& path);
     // The distance span of the segment shown (its first and last cycle); empty ones are equal.
     std::pair<double, double> SegmentSpan() const;
     // Shows a place of the road as a click there does: the segment that holds it is read when
@@ -71,6 +77,8 @@ public:
     bool ShowRoadAt(double distance);
     // The two CSV files of the sections beside the raw file; the outcome is on the status bar.
     bool WriteSectionsCsv();
+    // The map screen's scene and view (tests).
+    const MapScreen& Map() const { return map_; }
 
 signals:
     void sectionsChanged();
@@ -84,6 +92,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
@@ -101,6 +110,9 @@ private:
     void ResultRedraw();
     void ShowDataView(Screen view);
     void ShowOther();
+    void ShowMap();
+    void DrawMapScreen();
+    void MapSceneChanged(); // the sections or the file changed: the map's scene is stale
     void TextExport();
     void ConversionExport();
     void Redraw();
@@ -126,8 +138,14 @@ private:
     SectionsJob sectionsJob_;
     sections::Parameters sectionParameters_;
     sections::Result sections_;
+    sections::Profile profile_;                        // the profile the sections were found in
+    std::optional<sections::ClassLimits> classLimits_; // of Vorlixsections.ini; none: quartiles
     std::string sectionsPath_; // the raw file the sections belong to; empty: none
     bool sectionsSynchronous_ = false;
     // The distance spans of the segments read since the file was opened.
     std::map<int, std::pair<double, double>> segmentSpans_;
+
+    MapScreen map_;
+    bool mapStale_ = true;
+    std::string mapPath_; // the raw file whose track the map shows
 };

@@ -12,7 +12,8 @@ enum class Screen {
     DataView1,
     DataView2,
     DataView3,
-    DataView4
+    DataView4,
+    Map
 };
 
 // The signal displays that the page commands move through. The numbers are the modes' own;
@@ -49,6 +50,7 @@ constexpr LayoutKind LayoutOf(Screen screen) {
     case Screen::None:
     case Screen::Spectrum:
     case Screen::Result:
+    case Screen::Map:
         break;
     }
     return LayoutKind::Result;

@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <utility>
 
 SectionsJob::~SectionsJob() {
     for (auto& run : runs_)
@@ -33,6 +34,7 @@ SectionsJob::Outcome SectionsJob::Compute(const std::string& rawPath,
         return outcome;
     }
     outcome.result = sections::Analyse(status.profile, parameters);
+    outcome.profile = std::move(status.profile);
     outcome.ok = true;
     return outcome;
 }

@@ -25,6 +25,7 @@ public:
         std::string message; // why there is no result
         std::string rawPath;
         sections::Result result;
+        sections::Profile profile; // what the result was found in, for the map
         int segmentCount = 0;
     };
 

@@ -118,7 +118,12 @@ SectionsPanel::SectionsPanel(QWidget* parent) : QWidget(parent) {
     write_->setToolTip(QStringLiteral("Writes NAME.sections.csv and NAME.flags.csv beside the "
                                       "raw file"));
     write_->setEnabled(false);
+    report_ = new QPushButton(QStringLiteral("Report..."), this);
+    report_->setToolTip(QStringLiteral("Writes the PDF report: the file, the settings, the "
+                                       "profile, the map, the sections and the flags (Ctrl+R)"));
+    report_->setEnabled(false);
     connect(parameters_, &QPushButton::clicked, this, &SectionsPanel::parametersRequested);
+    connect(report_, &QPushButton::clicked, this, &SectionsPanel::reportRequested);
     connect(write_, &QPushButton::clicked, this, &SectionsPanel::writeRequested);
 
     sections_ =
@@ -137,6 +142,7 @@ SectionsPanel::SectionsPanel(QWidget* parent) : QWidget(parent) {
     buttons->addWidget(note_, 1);
     buttons->addWidget(parameters_);
     buttons->addWidget(write_);
+    buttons->addWidget(report_);
     auto framed = [this](const QString& title, QWidget* table) {
         auto* box = new QWidget(this);
         auto* layout = new QVBoxLayout(box);
@@ -163,6 +169,7 @@ void SectionsPanel::SetNote(const QString& note) {
 void SectionsPanel::SetResult(const sections::Result* result, const QString& note) {
     SetNote(note);
     write_->setEnabled(result != nullptr);
+    report_->setEnabled(result != nullptr);
     for (QTableWidget* table :
          {static_cast<QTableWidget*>(sections_), static_cast<QTableWidget*>(flags_)}) {
         table->setSortingEnabled(false);

@@ -47,6 +47,7 @@ signals:
     void placeChosen(double distance);
     void parametersRequested();
     void writeRequested();
+    void reportRequested();
 
 private:
     void Highlight(QTableWidget& table);
@@ -54,6 +55,7 @@ private:
     QLabel* note_ = nullptr;
     QPushButton* parameters_ = nullptr;
     QPushButton* write_ = nullptr;
+    QPushButton* report_ = nullptr;
     SpreadsheetTable* sections_ = nullptr;
     SpreadsheetTable* flags_ = nullptr;
     double shownFrom_ = 0.0;

@@ -2,8 +2,8 @@
 
 #include <array>
 
-// The program's command set: the 21 toolbar buttons in toolbar order. A separator follows the
-// entries marked so.
+// The program's command set: the 21 toolbar buttons in toolbar order (a separator follows the
+// entries marked so), then the commands the window places after the sections panel's button.
 enum class ViewCommand {
     Options,
     Open,
@@ -26,6 +26,7 @@ enum class ViewCommand {
     DataView3,
     DataView4,
     Exit,
+    Map, // F8: the map screen
 };
 
 struct ViewCommandInfo {

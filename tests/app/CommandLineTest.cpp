@@ -55,6 +55,9 @@ private slots:
         row("screenshot without a file", shot, "refused: needs the raw file");
         row("screen without screenshot", {"--screen", "result", "a.KVT"},
             "refused: go with --screenshot");
+        row("report without a file", {"--report", "r.pdf"}, "refused: needs the raw file");
+        row("report and screenshot at once", shot + QStringList{"--report", "r.pdf", "a.KVT"},
+            "refused: go separately");
         row("two files", {"a.KVT", "b.KVT"}, "refused: only one file");
         row("unknown option", {"--frobnicate"}, "refused: unknown option");
     }

@@ -71,7 +71,8 @@ private slots:
             {"Geophone power spectrum", Screen::Spectrum},
             {"Temperature, level and speed charts", Screen::Other},
             {"Data View 1", Screen::DataView1},
-            {"Result chart", Screen::Result}};
+            {"Result chart", Screen::Result},
+            {"Map of the results, sections and flags", Screen::Map}};
         CVorlixDoc doc(work_.Path());
         const auto frame = MakeFrame(&doc);
         QVERIFY(frame->View()->OpenFile(QString::fromStdString(files_.kvt)));
@@ -98,7 +99,7 @@ private slots:
                 drawn += qAlpha(picture.pixel(i % 57, i / 57)) > 128;
             QVERIFY2(drawn > 57 * 32 / 10 && drawn < 57 * 32, qPrintable(text));
         }
-        QCOMPARE(buttons, 21 + 1); // and the sections panel's, after a separator of its own
+        QCOMPARE(buttons, 21 + 2); // and the sections panel's and the map's
         QCOMPARE(screens, shows.size());
     }
 
