@@ -576,8 +576,11 @@ void CVorlixView::mouseReleaseEvent(QMouseEvent* event) {
     if (screen_ == Screen::Map) {
         const int clicked =
             event->button() == Qt::LeftButton ? map_.Release(event->position()) : -1;
-        if (clicked >= 0)
-            ShowRoadAt(map_.Scene().results[static_cast<std::size_t>(clicked)].distance);
+        const double distance =
+            clicked >= 0 ? map_.Scene().results[static_cast<std::size_t>(clicked)].distance : 0.0;
+        if (clicked >= 0 && !ShowRoadAt(distance))
+            host_.ShowStatus(
+                QStringLiteral("No segment of the file holds %1 ft.").arg(distance, 0, 'f', 2));
         return;
     }
     if (event->button() == Qt::LeftButton) {
