@@ -96,7 +96,7 @@ mutants: deps
 # are); a crash or hang stops the run and leaves its input in $(FUZZ_BUILD_DIR)/crashes.
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZERS := RawFile GpsFile ImageFile GprFile SettingsFile
+FUZZERS := RawFile GpsFile ImageFile GprFile SettingsFile SectionsSettings
 fuzz: deps
 	@$(MAKE) --no-print-directory deps PACKAGES="clang libclang-rt-14-dev"
 	@[ -f $(FUZZ_BUILD_DIR)/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD_DIR) \

@@ -11,7 +11,7 @@ trap 'rm -rf "$work"' EXIT
 "$synth" "$work/c" --groups 40 --channels 4 --pictures 1 --seed 3 --start-ft 5000 >/dev/null
 corpus=$here/corpus
 rm -rf "$corpus"
-mkdir -p "$corpus"/{RawFile,GpsFile,ImageFile,GprFile,SettingsFile}
+mkdir -p "$corpus"/{RawFile,GpsFile,ImageFile,GprFile,SettingsFile,SectionsSettings}
 for n in a b; do
     cp "$work/$n.KVT" "$corpus/RawFile/$n.KVT"
     cp "$work/$n.IMG" "$corpus/ImageFile/$n.IMG"
@@ -21,4 +21,8 @@ done
 for n in a b c; do cp "$work/$n.GPS" "$corpus/GpsFile/$n.GPS"; done
 cp "$work/Vorlixcontrol.dat" "$corpus/SettingsFile/Vorlixcontrol.dat"
 head -c 600 "$work/Vorlixcontrol.dat" > "$corpus/SettingsFile/short.dat"
+printf 'min_length = 500\nalpha = 0.05\nk = 2\nmerge = 0\nthreshold =\ngap = 5\nmin_flag = 3\n' \
+    > "$corpus/SectionsSettings/defaults.ini"
+printf '# road 12\nmin_length = 250\nalpha = 0.01\nk = 1.64\nmerge = 0.2\nthreshold = 6.5\ngap = 10\nmin_flag = 5\nclass_limits = 4, 5.5, 7\nsurveyor = J. Smith\n' \
+    > "$corpus/SectionsSettings/custom.ini"
 du -sh "$corpus"
