@@ -93,8 +93,7 @@ protected:
         synth::Options options = SmallSynthOptions();
         options.groups = 401, options.channels = 2;
         GenerateSynthFiles(*shared, options);
-        std::ifstream in(shared->File("road.KVT"), std::ios::binary);
-        const std::string road(std::istreambuf_iterator<char>(in), {});
+        const std::string road = ReadFile(shared->File("road.KVT"));
         std::string standing = road.substr(8000, 1100);
         standing.replace(12, 4, 4, '\0');
         std::ofstream out(shared->File("long.KVT"), std::ios::binary);
@@ -381,11 +380,7 @@ TEST_F(CliTest, ExportAndConvertReportWhatTheyWroteAndNeverReplaceAnEarlierFile)
 // file): what was written before stays byte for byte, what failed says why and replaces nothing.
 TEST_F(CliTest, AFullDevicePartWayLeavesEveryEarlierFileByteForByte) {
     namespace fs = std::filesystem;
-    auto read = [](const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
-    const std::string road = read(shared->File("road.KVT")), full = shared->File("full/");
+    const std::string road = ReadFile(shared->File("road.KVT")), full = shared->File("full/");
     std::ofstream(shared->File("short.KVT")) << road.substr(0, 8000 + 1100 * 100); // fits
     std::ofstream(shared->File("one.KVT")) << road.substr(0, 8000 + 1100);
     const std::string settings = " --out-dir full --workdir " + shared->Path();
@@ -394,7 +389,7 @@ TEST_F(CliTest, AFullDevicePartWayLeavesEveryEarlierFileByteForByte) {
     RunCli("convert one.KVT" + settings, *shared);
     std::map<std::string, std::string> files;
     for (const char* name : {"short.TXT", "short.RDO", "one_A.DAT", "one_C.DAT"}) {
-        files[name] = read(full + name);
+        files[name] = ReadFile(full + name);
         fs::remove(full + name);
     }
     for (const char* name : {"road.TXT", "road.RDO", "road_A.DAT", "road_C.DAT"})
@@ -411,7 +406,7 @@ TEST_F(CliTest, AFullDevicePartWayLeavesEveryEarlierFileByteForByte) {
     }
     std::map<std::string, std::string> left;
     for (const auto& entry : fs::directory_iterator(full))
-        left[entry.path().filename().string()] = read(entry.path().string());
+        left[entry.path().filename().string()] = ReadFile(entry.path().string());
     EXPECT_EQ(left, files);
     EXPECT_EQ(files["one_A.DAT"].size(), 250u * 36);
 }

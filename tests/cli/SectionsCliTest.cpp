@@ -1,5 +1,6 @@
 // vorlix-cli sections as a user runs it: its CSV files hold the library's own sections and
 // flags of the file; bad parameters are refused by name.
+#include "support/CliRun.h"
 #include "support/SynthFixture.h"
 
 #include "pipeline/SectionsExport.h"
@@ -7,40 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <sys/wait.h>
-
-namespace {
-
-struct CliRun {
-    int code = -1;
-    std::string out, err;
-};
-
-CliRun RunCli(const std::string& arguments, const TempDir& dir) {
-    const std::string command = "cd " + dir.Path() + " && " + VORLIX_CLI_PATH + " " + arguments +
-                                " 2>" + dir.File("stderr.txt");
-    CliRun run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        run.out.append(buffer, got);
-    const int status = pclose(pipe);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(dir.File("stderr.txt"));
-    run.err.assign(std::istreambuf_iterator<char>(err), {});
-    return run;
-}
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-} // namespace
 
 // Parameters from the settings file, one of them overridden by an option.
 TEST(SectionsCli, FilesHoldTheLibrarysSectionsAndFlags) {
@@ -74,9 +43,9 @@ TEST(SectionsCli, FilesHoldTheLibrarysSectionsAndFlags) {
 
     // The same profile gives the same numbers, so the files are the library's texts byte for
     // byte (whose columns the pipeline's tests check).
-    EXPECT_EQ(ReadText(dir.File("out/road.sections.csv")),
+    EXPECT_EQ(ReadFile(dir.File("out/road.sections.csv")),
               sectionsexport::SectionsCsv(result.sections));
-    EXPECT_EQ(ReadText(dir.File("out/road.flags.csv")), sectionsexport::FlagsCsv(result.flags));
+    EXPECT_EQ(ReadFile(dir.File("out/road.flags.csv")), sectionsexport::FlagsCsv(result.flags));
 }
 
 TEST(SectionsCli, BadParametersAreRefusedByName) {

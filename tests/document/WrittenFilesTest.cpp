@@ -17,7 +17,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <limits>
 #include <tuple>
 
@@ -26,11 +25,6 @@ namespace {
 using namespace conversion;
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 template <typename T> void Put(Bytes& bytes, std::size_t offset, T value) {
     std::memcpy(&bytes.at(offset), &value, sizeof value);
@@ -91,7 +85,7 @@ TEST_F(WrittenFilesTest, SettingsFieldsHaveTheirOffsets) {
     fs::remove(settings);
     ASSERT_TRUE(o.SaveSettings());
     image[400 + 39] = image[600 + 79] = 0;
-    EXPECT_EQ(ReadBytes(settings), image);
+    EXPECT_EQ(ReadFile<Bytes>(settings), image);
     EXPECT_EQ(fs::status(settings).permissions(), static_cast<fs::perms>(0644));
     EXPECT_FALSE(dir.HasTemporaryFiles());
 }
@@ -148,7 +142,7 @@ TEST_F(WrittenFilesTest, WriterReopenedUnopenedAndCommitted) {
     EXPECT_TRUE(w.Write("x", 1) && w.Write("y", 1) && w.Write("", 0) && w.Commit());
     EXPECT_FALSE(w.Write("z", 1) || w.Commit());
     EXPECT_FALSE(dir.HasTemporaryFiles() || fs::exists(dir.File("a")));
-    EXPECT_EQ(ReadBytes(dir.File("b")), (Bytes{'x', 'y'}));
+    EXPECT_EQ(ReadFile<Bytes>(dir.File("b")), (Bytes{'x', 'y'}));
 }
 
 std::array<float, 250> PulseTrain(std::int64_t pulses) {
@@ -218,7 +212,7 @@ TEST_F(WrittenFilesTest, ConversionWritesWholeFiles) {
         EXPECT_EQ(status.groupCount, k.groups);
         EXPECT_EQ(status.aRecords, 250 * k.groups);
         EXPECT_EQ(status.cRecords, (k.groups + 3) / 4);
-        const Bytes a = ReadBytes(dir.File("t_A.DAT"));
+        const Bytes a = ReadFile<Bytes>(dir.File("t_A.DAT"));
         ASSERT_EQ(a.size(), 250u * 36 * k.groups);
         for (int g = 0; g < k.groups; g += g < 4 || g >= 686 ? 1 : 682) {
             const double previous = g == 0 ? 0.0 : b.distance(g - 1);
@@ -233,7 +227,7 @@ TEST_F(WrittenFilesTest, ConversionWritesWholeFiles) {
                         << g << " " << j << " " << c;
                 }
         }
-        const Bytes c = ReadBytes(dir.File("t_C.DAT"));
+        const Bytes c = ReadFile<Bytes>(dir.File("t_C.DAT"));
         ASSERT_EQ(c.size(), 16u * status.cRecords);
         for (int r = 0; r < status.cRecords; ++r) {
             EXPECT_EQ(byteorder::LoadBE<double>(&c[16 * r]), b.distance(4 * r));
@@ -329,7 +323,7 @@ TEST_F(WrittenFilesTest, FailedWritesSayWhyAndKeepThePreviousFiles) {
         fs::create_directories(cFolder);
         EXPECT_EQ(k.run(), Outcome(false, k.message, 0));
         for (const std::string name : kept)
-            EXPECT_EQ(ReadBytes(dir.File(name)), Bytes(name.begin(), name.end()));
+            EXPECT_EQ(ReadFile<Bytes>(dir.File(name)), Bytes(name.begin(), name.end()));
         EXPECT_TRUE(fs::is_directory(folder + "/inside"));
         EXPECT_FALSE(dir.HasTemporaryFiles());
     }

@@ -15,7 +15,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -30,11 +29,6 @@ namespace {
 using namespace resultexport;
 // The result of a read of a segment, in the export or not.
 using Fail = std::function<LoadResult(CVorlixDoc&, int segment, bool exporting)>;
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::string Record(float distance, float value) {
     std::uint8_t bytes[kRdoRecordBytes];
@@ -143,10 +137,10 @@ TEST_F(ResultExportTest, WritesEverySegmentInOrderThenRereadsTheSegmentShown) {
         EXPECT_EQ(std::tuple(status.segmentCount, status.resultCount, status.jobs),
                   std::tuple(4, 3, std::min(jobs, 4)));
         // Smoothing 2 with 1 ft, the user's untouched, "raw.KVT": values 1127 + s + 0.25 j.
-        EXPECT_EQ(ReadText(dir.File("out.TXT")), "     127.00  1128.0000\r\n"
+        EXPECT_EQ(ReadFile(dir.File("out.TXT")), "     127.00  1128.0000\r\n"
                                                  "     128.00  1128.2500\r\n"
                                                  "     327.00  1130.0000\r\n");
-        EXPECT_EQ(ReadText(dir.File("out.RDO")), std::string(400, '\0') + Record(127, 1128) +
+        EXPECT_EQ(ReadFile(dir.File("out.RDO")), std::string(400, '\0') + Record(127, 1128) +
                                                      Record(128, 1128.25f) + Record(327, 1130));
         EXPECT_TRUE(jobs > 1 ? std::is_sorted(reads.begin(), reads.end()) && reads[0] >= 0
                              : reads == std::vector<int>({0, 1, 2, 3, 11}));
@@ -159,7 +153,7 @@ TEST_F(ResultExportTest, WritesEverySegmentInOrderThenRereadsTheSegmentShown) {
     const ExportStatus none =
         ExportResultsWith(*doc, Reader(nullptr), dir.File("out.TXT"), dir.File("out.RDO"));
     EXPECT_TRUE(none.ok && none.resultCount == 0) << none.message;
-    EXPECT_EQ(ReadText(dir.File("out.TXT")) + ReadText(dir.File("out.RDO")), "");
+    EXPECT_EQ(ReadFile(dir.File("out.TXT")) + ReadFile(dir.File("out.RDO")), "");
 }
 
 // The profile of the sections is what the export writes, whether the export writes files or
@@ -309,7 +303,7 @@ TEST_F(ResultExportTest, FailedExportSaysWhyAndReplacesNothing) {
                   std::tuple(false, message, 0, c.reads && !*c.reads ? 0 : c.jobs));
         EXPECT_EQ(seen, c.reads ? c.reads : seen);
         EXPECT_EQ(status.finalReloadRun, !seen.empty());
-        EXPECT_EQ(ReadText(d + "out.TXT") + ReadText(d + "out.RDO"), "old textold binary");
+        EXPECT_EQ(ReadFile(d + "out.TXT") + ReadFile(d + "out.RDO"), "old textold binary");
         EXPECT_FALSE(dir.HasTemporaryFiles());
         ExpectSettingsKept();
     }
@@ -333,7 +327,7 @@ TEST(ResultExportEndToEnd, ExportedResultsFollowTheTrueRatioInSegmentOrder) {
     ASSERT_TRUE(loader.OpenNewFile(*doc, files.kvt).segmentRead);
     const ExportStatus status = ExportResults(*doc, loader);
     ASSERT_TRUE(status.ok && status.segmentCount == 3) << status.message;
-    std::istringstream text(ReadText(doc->txtPath));
+    std::istringstream text(ReadFile(doc->txtPath));
     std::vector<std::pair<double, double>> results;
     for (double distance, value; text >> distance >> value;)
         results.push_back({distance, value});
@@ -411,7 +405,7 @@ TEST(ResultExportOfAChangingFile, StopsSaysWhyAndKeepsTheDocumentTrue) {
         std::string message = "Segment 2 of 2: " + k.message;
         message.replace(message.find('@'), 1, raw);
         EXPECT_EQ(std::tuple(status.ok, status.message), std::tuple(false, message));
-        EXPECT_EQ(ReadText(doc->txtPath) + ReadText(doc->rdoPath), "old textold binary");
+        EXPECT_EQ(ReadFile(doc->txtPath) + ReadFile(doc->rdoPath), "old textold binary");
         EXPECT_FALSE(dir.HasTemporaryFiles());
         EXPECT_EQ((std::vector<int>{doc->pointCount, doc->options.segmentCount,
                                     doc->options.currentSegment}),
@@ -436,7 +430,7 @@ TEST(ResultExportEndToEnd, AFileOfMoreThan200000GroupsExportsEverySegment) {
     const SynthFiles files = GenerateSynthFiles(dir, options);
     ASSERT_TRUE(files.ok) << files.error;
     // The road again and again, its distances running on from the last one.
-    const std::string road = ReadText(files.kvt);
+    const std::string road = ReadFile(files.kvt);
     constexpr std::size_t kGroupBytes = 2 * 500 + 100;
     float end = 0.0f;
     std::memcpy(&end, &road[road.size() - kGroupBytes + 12], 4);
@@ -460,7 +454,7 @@ TEST(ResultExportEndToEnd, AFileOfMoreThan200000GroupsExportsEverySegment) {
                                               ExportOptions{.reloadShownSegment = false});
     ASSERT_TRUE(status.ok) << status.message;
     EXPECT_EQ(std::tuple(status.segmentCount, doc->options.segmentCount), std::tuple(16, 16));
-    std::istringstream text(ReadText(doc->txtPath));
+    std::istringstream text(ReadFile(doc->txtPath));
     double first = -1.0, last = 0.0, widestGap = 0.0;
     std::int64_t count = 0;
     for (double distance, value; text >> distance >> value; ++count) {

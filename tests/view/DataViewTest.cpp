@@ -227,16 +227,12 @@ private slots:
             std::fstream(path, std::ios::in | std::ios::out | std::ios::binary)
                 .seekp(offset)
                 .write(reinterpret_cast<const char*>(&value), 4); // little-endian
-        const auto bytes = [](const std::string& file) {
-            std::ifstream in(file, std::ios::binary);
-            return std::string(std::istreambuf_iterator<char>(in), {});
-        };
-        const std::string imagesBefore = bytes(files.img);
+        const std::string imagesBefore = ReadFile(files.img);
         auto t = Open(0, files);
         QVERIFY(t->doc.cycleCount > 0);
         QVERIFY(t->host.messages.isEmpty());
         QVERIFY(!t->host.statuses.last().isEmpty());
-        QVERIFY(bytes(files.img) == imagesBefore);
+        QVERIFY(ReadFile(files.img) == imagesBefore);
         for (ViewCommand command : kDataViews) {
             t->view.RunCommand(command);
             t->view.ClickAtDistance(Middle(t->doc));

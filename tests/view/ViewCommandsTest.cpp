@@ -32,10 +32,6 @@ class ViewCommandsTest : public QObject {
     static std::vector<float> Ratios(const CVorlixDoc& d) {
         return {d.cycleRatio.data(), d.cycleRatio.data() + d.cycleCount};
     }
-    static std::string Bytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
     // A road of 2500 groups, without pictures or GPR; without companions if `bare`.
     static SynthFiles Road(const TempDir& dir, bool bare = false) {
         synth::Options options = SmallSynthOptions();
@@ -271,7 +267,7 @@ private slots:
         ViewUnderTest t(work.Path());
         Open(t, files);
         t.view.RunCommand(ViewCommand::NextSegment);
-        const std::string settings = Bytes(files.settings);
+        const std::string settings = ReadFile(files.settings);
         if (!writable)
             t.doc.options.settingsPath = work.File("gone/Vorlixcontrol.dat");
         const auto groupSize = (std::filesystem::file_size(files.kvt) - 8000) / 2500;
@@ -282,7 +278,7 @@ private slots:
         t.host.statuses.clear();
         UseOptions(t.host, edits, geophone, ok);
         t.view.RunCommand(ViewCommand::Options);
-        QCOMPARE(Bytes(files.settings) != settings, stored);
+        QCOMPARE(ReadFile(files.settings) != settings, stored);
         QCOMPARE(t.host.statuses.join("").contains("gone"), !writable);
         QCOMPARE(t.host.title.contains(" 2200 group"), reread);
         QCOMPARE(t.view.CurrentScreen(), CVorlixView::Screen::Result);
