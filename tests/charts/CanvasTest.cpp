@@ -56,20 +56,6 @@ private slots:
         QVERIFY(dc.Image() == before);
     }
 
-    // A rectangle taller than the 1000 rows the line saves is cut to them, and a line hidden
-    // after its rectangle moved restores where it saved.
-    void cursorInATallOrMovedRectangle() {
-        Canvas dc;
-        dc.Resize(20, 1300);
-        Cmoveline line;
-        line.lineRect = {0, 100, 20, 1250};
-        Place(line, dc, 5);
-        QCOMPARE(Count(dc, kRed, QRect(6, 0, 1, 1300)), 1000);
-        line.lineRect = {2, 150, 18, 900};
-        Place(line, dc, -1);
-        QVERIFY(AllWhite(dc));
-    }
-
     // A readout of `digits` cells shows `previous`, then `value` as `shown` (or refuses it):
     // every cell holds the glyph of its character, pixel for pixel.
     void readoutShowsItsValue_data() {

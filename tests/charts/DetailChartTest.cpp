@@ -195,7 +195,7 @@ private slots:
         row("centre 2 widened; cycle span was left at the cut window", 2, 15, -1, 51, 0, {1, 0, 8},
             16);
         row("centre 98 widened to the left", 98, 15, -1, 51, 0, {49, 42, 50}, 16);
-        row("click outside the chart", -100, 15, -1, 51, -1, {25, 21, 29}, 16);
+        row("click outside the profile", -100, 15, -1, 51, -1, {25, 21, 29}, 16);
         row("NaN centre is not bracketed", kNaN, 15, -1, 51, -2, {-1, 21, 29}, 16);
         row("no cycles read cycle -1", 50, 15, -1, 0, -1, {25, 21, 29}, 16);
         row("NaN distance breaks the bracket", 79, 15, 40, 51, -2, {-1, 21, 29}, 16);
@@ -255,19 +255,6 @@ private slots:
         const Csmalldetailchart chart = Shown(*doc, dc);
         QCOMPARE(QList<float>({chart.ratioMin, chart.ratioMax}), minMax);
         QVERIFY(chart.yAxis.HasScale() && chart.yAxis.axisLow <= chart.ratioMin);
-    }
-
-    // A click outside the profile draws the same window again.
-    void zoomClickOutsideTheProfileKeepsTheWindow() {
-        const auto doc = Profile();
-        Canvas dc, again;
-        Csmalldetailchart chart = Shown(*doc, dc);
-        chart.centreDistance = -100.0f;
-        QCOMPARE(chart.Locate(*doc), -1);
-        chart.ComputeRange(*doc);
-        Blank(again, 460, 300);
-        QCOMPARE(chart.DrawChart(again, *doc), 0);
-        QCOMPARE(again.Image(), dc.Image());
     }
 
     // A far distance used to wrap round to the left; a NaN result was drawn at the top.
