@@ -27,9 +27,8 @@ class GeoCli : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         dir_ = new TempDir;
-        synth::Options options;
-        options.groups = 13201, options.seed = 7;
-        options.gpr = synth::Options::Gpr::None, options.pictures = 0;
+        synth::Options options = PlainRoad(13201);
+        options.seed = 7;
         ASSERT_TRUE(GenerateSynthFiles(*dir_, options, "demo").ok);
         const std::string out = Shell(VORLIX_CLI_PATH " sections demo.KVT --geo", *dir_);
         std::smatch counts;
@@ -45,14 +44,12 @@ protected:
 };
 
 TEST_F(GeoCli, GeoJsonAndKmlPassTheirFormatsChecks) {
-    ASSERT_GT(sections_, 10u);
-    ASSERT_GT(flags_, 10u);
+    ASSERT_TRUE(sections_ > 10 && flags_ > 10);
     EXPECT_EQ(CsvRows(ReadFile(dir_->File("demo.results.csv"))).size(), results_ + 1);
-    EXPECT_EQ(Shell("python3 " VORLIX_TEST_DATA_DIR "/../support/check_geo_files.py demo.geojson "
-                    "demo.kml " +
-                        std::to_string(sections_) + " " + std::to_string(flags_),
-                    *dir_),
-              "");
+    const std::string check = "python3 " VORLIX_TEST_DATA_DIR "/../support/check_geo_files.py "
+                              "demo.geojson demo.kml " +
+                              std::to_string(sections_) + " " + std::to_string(flags_);
+    EXPECT_EQ(Shell(check, *dir_), "");
 }
 
 // What QGIS reads through GDAL: every feature in WGS 84, and the fields with their types.

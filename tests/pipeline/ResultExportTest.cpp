@@ -313,11 +313,7 @@ TEST_F(ResultExportTest, FailedExportSaysWhyAndReplacesNothing) {
 // window does (its own names, one worker per core): results per foot, the true ratio's.
 TEST(ResultExportEndToEnd, ExportedResultsFollowTheTrueRatioInSegmentOrder) {
     TempDir dir;
-    synth::Options options = SmallSynthOptions();
-    options.groups = 4000;
-    options.pictures = 0;
-    options.gpr = synth::Options::Gpr::None;
-    const SynthFiles files = GenerateSynthFiles(dir, options);
+    const SynthFiles files = GenerateSynthFiles(dir, PlainRoad(4000));
     ASSERT_TRUE(files.ok) << files.error;
     auto doc = std::make_unique<CVorlixDoc>(dir.Path());
     doc->options.segmentGroups = 1500;
@@ -422,11 +418,8 @@ TEST(ResultExportOfAChangingFile, StopsSaysWhyAndKeepsTheDocumentTrue) {
 // along the road to the end of the file.
 TEST(ResultExportEndToEnd, AFileOfMoreThan200000GroupsExportsEverySegment) {
     TempDir dir;
-    synth::Options options;
-    options.groups = 12'800; // one segment, 16 times below: more than the generator makes
-    options.channels = 2;
-    options.pictures = 0;
-    options.writeCompanions = false;
+    synth::Options options = PlainRoad(12'800); // 16 times below: more than the generator makes
+    options.channels = 2, options.writeCompanions = false;
     const SynthFiles files = GenerateSynthFiles(dir, options);
     ASSERT_TRUE(files.ok) << files.error;
     // The road again and again, its distances running on from the last one.

@@ -38,9 +38,8 @@ TEST(SectionsEndToEnd, FindsEveryMarkedStepOfAGeneratedRoad) {
     for (std::uint64_t seed : {1, 2, 3}) {
         SCOPED_TRACE(seed);
         TempDir dir;
-        synth::Options options = SmallSynthOptions();
-        options.groups = 4000, options.seed = seed, options.sections = 5, options.noise = 0.02;
-        options.pictures = 0, options.gpr = synth::Options::Gpr::None;
+        synth::Options options = PlainRoad(4000);
+        options.seed = seed, options.sections = 5, options.noise = 0.02;
         const SynthFiles files = GenerateSynthFiles(dir, options);
         ASSERT_TRUE(files.ok) << files.error;
 

@@ -23,6 +23,13 @@ inline synth::Options SmallSynthOptions() {
     return options;
 }
 
+// A test of `groups` groups without pictures or GPR scans, which the analysis alone needs.
+inline synth::Options PlainRoad(int groups) {
+    synth::Options options = SmallSynthOptions();
+    options.groups = groups, options.pictures = 0, options.gpr = synth::Options::Gpr::None;
+    return options;
+}
+
 // Writes the files of `options` (outBase replaced by dir/name) into dir. Small by default:
 // pass options with more groups when a test needs a longer road.
 inline SynthFiles GenerateSynthFiles(const TempDir& dir,

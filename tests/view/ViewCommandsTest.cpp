@@ -34,9 +34,8 @@ class ViewCommandsTest : public QObject {
     }
     // A road of 2500 groups, without pictures or GPR; without companions if `bare`.
     static SynthFiles Road(const TempDir& dir, bool bare = false) {
-        synth::Options options = SmallSynthOptions();
-        options.groups = 2500, options.pictures = 0, options.writeCompanions = !bare;
-        options.gpr = synth::Options::Gpr::None;
+        synth::Options options = PlainRoad(2500);
+        options.writeCompanions = !bare;
         return GenerateSynthFiles(dir, options, bare ? "bare" : "road");
     }
     static void Open(ViewUnderTest& t, const SynthFiles& files) {
@@ -184,9 +183,8 @@ private slots:
         auto [groupsLeft, segmentShown, status] = ChangedCases::Fetch();
         TempDir dir;
         std::filesystem::create_directory(dir.File("Straße 2"));
-        synth::Options options;
-        options.groups = 1300, options.channels = 2, options.pictures = 0;
-        options.gpr = synth::Options::Gpr::None;
+        synth::Options options = PlainRoad(1300);
+        options.channels = 2;
         const SynthFiles files = GenerateSynthFiles(dir, options, "Straße 2/road");
         QVERIFY2(files.ok, files.error.c_str());
         ViewUnderTest t(dir.File("Straße 2")); // with the settings of the files
