@@ -216,19 +216,14 @@ private slots:
         QVERIFY(frame->SavePicture(written));
         QCOMPARE(QImage(written).size(), QSize(320, 200));
         // A full device: the picture saved before stays as it was.
-        QFile file(written);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray before = file.readAll();
-        file.close();
+        const std::string before = ReadFile(written.toStdString());
         const std::string said = InChildWithFileSizeLimit(100, [&] {
             return frame->SavePicture(written) ? "saved"
                                                : frame->statusBar()->currentMessage().toStdString();
         });
         QCOMPARE(QString::fromStdString(said),
                  QStringLiteral("Picture not saved: %1 (File too large).").arg(written));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), before);
-        QVERIFY(!work_.HasTemporaryFiles());
+        QVERIFY(ReadFile(written.toStdString()) == before && !work_.HasTemporaryFiles());
     }
 
     void windowComesBackWhereItWasLeft() {

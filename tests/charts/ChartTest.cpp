@@ -14,7 +14,8 @@
 #include <vector>
 
 // The numeric axis (scales and labels at their edges, value to pixel and back), the x-y chart
-// drawn on it (curves, far points, what an empty chart draws), the frame layout at window sizes
+// drawn on it (curves, far points; charts without points are checked with the view's "Other"
+// screen), the frame layout at window sizes
 // the screenshots do not reach, and the distance-profile figure: its pages, what a page draws
 // after the record, and the cycle markers. (Every screen's layout, ticks, grids, titles and
 // panels at 1600 x 1000 and 1250 x 700 are compared pixel by pixel with the earlier build's.)
@@ -152,23 +153,6 @@ private slots:
         const float valueBack = a.ValueAt(pixel, origin, growth);
         QCOMPARE(valueBack, back);
         QCOMPARE(QList<int>({pixel, a.PixelOf(valueBack, origin, growth)}), pixels);
-    }
-
-    // With no points (last = -1) the curves used to read index -1.
-    void chartWithNoPointsDrawsFrameAndTitlesOnly() {
-        Canvas c;
-        Blank(c, 600, 420);
-        CkelGeneralChart chart;
-        QCOMPARE(chart.BeginChart(kPlot, c), 0); // the ranges of an owner without data: 0..0
-        chart.DrawCurve(c, nullptr, nullptr, -1);
-        chart.DrawSecondCurve(c, nullptr, nullptr, -1);
-        chart.DrawSeries(c, nullptr, -1, 0.0, 1.0);
-        c.SetTextColour(kRed);
-        chart.DrawTitles(c);
-        QCOMPARE(Count(c, kBlue) + Count(c, kPink) + Count(c, kGreen), 0);
-        QCOMPARE(c.GetPixel(kPlot.left - 1, 200), Rgb(0, 0, 120));          // the frame
-        QCOMPARE(c.GetPixel(kPlot.left + 4, kPlot.bottom), Rgb(0, 0, 120)); // no grid on it
-        QVERIFY(Count(c, kRed) > 50);                                       // the titles
     }
 
     // Points that share a pixel column are drawn as one vertical run; the pixels must be

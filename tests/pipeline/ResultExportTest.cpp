@@ -1,4 +1,5 @@
 #include "pipeline/ResultExport.h"
+#include "document/ByteOrder.h"
 #include "document/CVorlixDoc.h"
 #include "document/ConversionExport.h"
 #include "pipeline/RawFileLoader.h"
@@ -12,7 +13,6 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -361,10 +361,6 @@ TEST(ResultExportEndToEnd, ExportedResultsFollowTheTrueRatioInSegmentOrder) {
               "Segment 1 of 3: analysis failed: Math Exception: Invalid band specification.");
 }
 
-} // namespace
-
-namespace {
-
 // The raw file goes or shrinks while it is exported: the export stops at the segment it could
 // not read and replaces nothing; the document holds only a segment it could read again.
 TEST(ResultExportOfAChangingFile, StopsSaysWhyAndKeepsTheDocumentTrue) {
@@ -379,8 +375,7 @@ TEST(ResultExportOfAChangingFile, StopsSaysWhyAndKeepsTheDocumentTrue) {
         SCOPED_TRACE(k.name);
         TempDir dir;
         RawFileBuilder b;
-        b.activeChannels = 2;
-        b.groups = 1300;
+        b.activeChannels = 2, b.groups = 1300;
         const std::string raw = dir.File("t.KVT");
         ASSERT_TRUE(b.Write(raw));
         auto doc = std::make_unique<CVorlixDoc>(dir.Path());
@@ -388,16 +383,15 @@ TEST(ResultExportOfAChangingFile, StopsSaysWhyAndKeepsTheDocumentTrue) {
         doc->options.segmentGroups = 500;
         RawFileLoader loader;
         ASSERT_TRUE(loader.OpenNewFile(*doc, raw).segmentRead);
-        std::ofstream(doc->txtPath) << "old text";
-        std::ofstream(doc->rdoPath) << "old binary";
+        std::ofstream(doc->txtPath) << "old text", std::ofstream(doc->rdoPath) << "old binary";
+        const auto change = [&](long long done, long long) {
+            if (done == 1 && k.size < 0)
+                std::filesystem::remove(raw);
+            else if (done == 1)
+                std::filesystem::resize_file(raw, k.size);
+        };
         const ExportStatus status =
-            ExportResults(*doc, loader, doc->txtPath, doc->rdoPath, ExportOptions{.jobs = 1},
-                          [&](long long done, long long) {
-                              if (done == 1 && k.size < 0)
-                                  std::filesystem::remove(raw);
-                              else if (done == 1)
-                                  std::filesystem::resize_file(raw, k.size);
-                          });
+            ExportResults(*doc, loader, doc->txtPath, doc->rdoPath, {.jobs = 1}, change);
         std::string message = "Segment 2 of 2: " + k.message;
         message.replace(message.find('@'), 1, raw);
         EXPECT_EQ(std::tuple(status.ok, status.message), std::tuple(false, message));
@@ -425,21 +419,15 @@ TEST(ResultExportEndToEnd, AFileOfMoreThan200000GroupsExportsEverySegment) {
     // The road again and again, its distances running on from the last one.
     const std::string road = ReadFile(files.kvt);
     constexpr std::size_t kGroupBytes = 2 * 500 + 100;
-    float end = 0.0f;
-    std::memcpy(&end, &road[road.size() - kGroupBytes + 12], 4);
-    std::ofstream out(files.kvt, std::ios::binary);
-    out << road.substr(0, 8000);
+    const float end = byteorder::LoadLE<float>(&road[road.size() - kGroupBytes + 12]);
+    std::string copies = road.substr(0, 8000);
     for (int copy = 0; copy < 16; ++copy) {
         std::string groups = road.substr(8000);
-        for (std::size_t at = 12; at < groups.size(); at += kGroupBytes) {
-            float distance = 0.0f;
-            std::memcpy(&distance, &groups[at], 4);
-            distance += static_cast<float>(copy) * end;
-            std::memcpy(&groups[at], &distance, 4);
-        }
-        out << groups;
+        for (std::size_t at = 12; at < groups.size(); at += kGroupBytes)
+            byteorder::StoreLE(&groups[at], byteorder::LoadLE<float>(&groups[at]) + copy * end);
+        copies += groups;
     }
-    out.close();
+    std::ofstream(files.kvt, std::ios::binary) << copies;
     auto doc = std::make_unique<CVorlixDoc>(dir.Path());
     RawFileLoader loader;
     ASSERT_TRUE(loader.OpenNewFile(*doc, files.kvt, OpenOptions{false}).fileOpened);

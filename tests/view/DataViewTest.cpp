@@ -202,8 +202,6 @@ private slots:
     void damagedCompanions_data() {
         auto row = DamageCases::Declare();
         row("absurd picture count", "IMG", 244, 1 << 30);
-        row("negative index offset", "IMG", 248, -8);
-        row("GPR wrong kind mark", "DAT", 0, 0);
         row("GPR header only: no scans", "DAT", -1, 2048);
         row("GPR cut inside a scan", "DAT", -1, 2048 * 7 + 1000);
         row("GPS cut short", "GPS", -1, 37);
