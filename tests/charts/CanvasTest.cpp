@@ -59,15 +59,9 @@ private slots:
         Canvas dc;
         dc.Resize(300, 100);
         CLABEL label; // as the view sets them: the cyan strip, 13 x 19 cells 2 pixels apart
-        label.bitmapId = GlyphStrip::kCyanStrip;
-        label.glyphWidth = 13;
-        label.glyphHeight = 19;
-        label.gap = 2;
-        label.extraWidth = 0;
-        label.digitCount = static_cast<std::int16_t>(digits);
-        label.decimals = static_cast<std::int16_t>(decimals);
-        label.left = 30;
-        label.top = 40;
+        label.bitmapId = GlyphStrip::kCyanStrip, label.glyphWidth = 13, label.glyphHeight = 19;
+        label.gap = 2, label.extraWidth = 0, label.digitCount = static_cast<std::int16_t>(digits);
+        label.decimals = static_cast<std::int16_t>(decimals), label.left = 30, label.top = 40;
         label.Prepare(dc);
         label.ShowValue(dc, previous);
         label.ShowValue(dc, value);

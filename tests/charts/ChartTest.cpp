@@ -46,8 +46,7 @@ class ChartTest : public QObject {
         std::fill_n(doc_->loadSignal.begin(), 8000, 7.5f);
         std::fill_n(doc_->geoFiltered.begin(), 8000, 7.5f);
         Blank(c, kWindow900.right, kWindow900.bottom);
-        figure.yAxis.minValue = 0;
-        figure.yAxis.maxValue = 15;
+        figure.yAxis.minValue = 0, figure.yAxis.maxValue = 15;
         QCOMPARE(figure.Layout(kWindow900, c), 0);
         QCOMPARE(figure.Paginate(8000), 0);
         QCOMPARE(figure.DrawPage(page, doc_->loadSignal.data(), c, *doc_), 0);
@@ -58,17 +57,14 @@ class ChartTest : public QObject {
 
     static Caxis Axis(float minimum, float maximum, bool fewer = false) {
         Caxis a;
-        a.minValue = minimum;
-        a.maxValue = maximum;
-        a.preferFewerTicks = fewer ? 1 : 0;
+        a.minValue = minimum, a.maxValue = maximum, a.preferFewerTicks = fewer ? 1 : 0;
         return a;
     }
     // A chart begun on `c` over x 0..xMax and y 0..yMax.
     static CkelGeneralChart Begun(Canvas& c, float xMax, float yMax, qreal ratio = 1.0) {
         Blank(c, 600, 420, ratio);
         CkelGeneralChart chart;
-        chart.xAxis.minValue = chart.yAxis.minValue = 0.f;
-        chart.xAxis.maxValue = xMax;
+        chart.xAxis.minValue = chart.yAxis.minValue = 0.f, chart.xAxis.maxValue = xMax;
         chart.yAxis.maxValue = yMax;
         if (chart.BeginChart(kPlot, c) != 0)
             qFatal("chart not begun");
@@ -121,8 +117,7 @@ private slots:
         auto [minimum, maximum] = RangeCases::Fetch();
         Caxis a = Axis(0, 37);
         QCOMPARE(a.ComputeScale(), 0);
-        a.minValue = minimum;
-        a.maxValue = maximum;
+        a.minValue = minimum, a.maxValue = maximum;
         QCOMPARE(a.ComputeScale(), -1);
         QCOMPARE(QList<float>({a.axisLow, a.axisHigh, a.step}), QList<float>({0, 40, 5}));
         Canvas c;

@@ -33,8 +33,7 @@ class ColourMapTest : public QObject {
         std::memcpy(samples.data(), "PULSE07", 7);
         for (int j = 1; j <= scans; ++j) {
             std::int16_t* block = &samples[static_cast<std::size_t>(j) * 1024];
-            block[400] = 2048 + 300;
-            block[1022] = 0;
+            block[400] = 2048 + 300, block[1022] = 0;
             block[1023] = static_cast<std::int16_t>(100 + 2 * (j - 1));
         }
         auto data = std::make_unique<Cgprdata>();

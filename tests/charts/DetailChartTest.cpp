@@ -34,9 +34,7 @@ class DetailChartTest : public QObject {
     // peaks at 10 + 33k and troughs at 26 + 33k; load -j raw and -j - 0.5 filtered.
     std::unique_ptr<CVorlixDoc> Document(int points = 10000, int cycles = 300) {
         auto doc = std::make_unique<CVorlixDoc>(dir_.Path());
-        doc->pointCount = points;
-        doc->groupCount = 40;
-        doc->segmentStartDistance = 90.0f;
+        doc->pointCount = points, doc->groupCount = 40, doc->segmentStartDistance = 90.0f;
         for (int k = 0; k <= 40; ++k)
             doc->groupDistance[k] = 100.0f + 10.0f * k;
         doc->loadCycleCount = doc->geoCycleCount = cycles;
@@ -56,8 +54,7 @@ class DetailChartTest : public QObject {
     static CdetailChart Located(const CVorlixDoc& doc, int centre, int width = 400) {
         CdetailChart chart;
         chart.plotRect = {60, 40, 60 + width, 240};
-        chart.plotWidth = width;
-        chart.centrePoint = centre;
+        chart.plotWidth = width, chart.centrePoint = centre;
         chart.Locate(doc);
         return chart;
     }
@@ -75,8 +72,7 @@ class DetailChartTest : public QObject {
         auto doc = std::make_unique<CVorlixDoc>(dir_.Path());
         doc->cycleCount = 51;
         for (int i = 0; i < 51; ++i) {
-            doc->cycleDistance[i] = 2.0f * i;
-            doc->cycleRatio[i] = 10.0f * (i - 21);
+            doc->cycleDistance[i] = 2.0f * i, doc->cycleRatio[i] = 10.0f * (i - 21);
         }
         return doc;
     }
@@ -209,8 +205,7 @@ private slots:
         chart.centreDistance = 50.0f;
         QCOMPARE(chart.Locate(*doc), 0);
         doc->cycleCount = cycles;
-        chart.centreDistance = centre;
-        chart.span = span;
+        chart.centreDistance = centre, chart.span = span;
         QCOMPARE(chart.Locate(*doc), result);
         QCOMPARE(QList<int>({chart.centreCycle, chart.firstCycle, chart.lastCycle}), window);
         QCOMPARE(chart.cycleSpan, chart.lastCycle - chart.firstCycle);

@@ -195,7 +195,10 @@ TEST_F(CliTest, InfoCyclesAndSpectrumPrintTheirReportsWhole) {
         "Title: Raw data file has 100250 point and 401 group. Current read segment is:1\n"
         "Segment 0: 401 groups, 100250 points, distance # ft to # ft (segment starts at # ft)\n"
         "Companion files:\n";
-    const std::vector<double> distances = {road->groupDistance[0], road->groupDistance[400], 0};
+    const std::vector<double> distances = {road->groupDistance[0], road->groupDistance[400], 0},
+                              segment1Distances = {segment1->groupDistance[0],
+                                                   segment1->groupDistance[400],
+                                                   segment1->segmentStartDistance};
     const std::string roadInfo =
         "File: road.KVT" + whole +
         "  road images: road.IMG (8 pictures, 0 to 1475 ft)\n"
@@ -226,13 +229,7 @@ TEST_F(CliTest, InfoCyclesAndSpectrumPrintTheirReportsWhole) {
              "    refused: \"odd.DAT\" is not a GPR file: it starts with neither \"QXR-GPR\" nor "
              "\"PULSE07\".\n",
          "", false, distances},
-        {"info long.KVT --segment 1",
-         0,
-         tables + second,
-         "",
-         false,
-         {segment1->groupDistance[0], segment1->groupDistance[400],
-          segment1->segmentStartDistance}},
+        {"info long.KVT --segment 1", 0, tables + second, "", false, segment1Distances},
         {"info long.KVT --segment 2", 1, tables, noSegment},
         {"info long.KVT --segment -1", 1, tables,
          "vorlix-cli: segment -1 does not exist (the file has 2)\n"},

@@ -115,9 +115,7 @@ TEST_F(WrittenFilesTest, SettingsLoadTakesWhatTheFileHolds) {
         if (k.size == -2)
             fs::create_directory(settings);
         CKVTcontrol c;
-        c.settingsPath = settings;
-        c.geophoneName = "kept";
-        c.videoOffset = -7.0f;
+        c.settingsPath = settings, c.geophoneName = "kept", c.videoOffset = -7.0f;
         const bool loaded = c.LoadSettings();
         EXPECT_EQ(std::tuple(loaded, c.geophoneSelect, c.videoOffset, c.movingAverageCount,
                              c.geophoneName, c.reservedText1),
@@ -194,9 +192,7 @@ TEST_F(WrittenFilesTest, ConversionWritesWholeFiles) {
     for (const auto& k : cases) {
         SCOPED_TRACE(k.groups);
         RawFileBuilder b;
-        b.activeChannels = k.channels;
-        b.groups = k.groups;
-        b.trailingBytes = k.trailing;
+        b.activeChannels = k.channels, b.groups = k.groups, b.trailingBytes = k.trailing;
         b.distance = [](int g) { return g == 0 ? 100.0f : 100.0f + 0.5f * static_cast<float>(g); };
         Write(b);
         for (const char* name : {"t_A.DAT", "t_C.DAT"})
@@ -313,8 +309,7 @@ TEST_F(WrittenFilesTest, FailedWritesSayWhyAndKeepThePreviousFiles) {
         fs::remove_all(raw);
         if (k.groups > 0) {
             RawFileBuilder b;
-            b.groups = k.groups;
-            b.activeChannels = k.channels;
+            b.groups = k.groups, b.activeChannels = k.channels;
             Write(b);
         }
         for (const char* name : kept)

@@ -34,8 +34,7 @@ TEST(FailedAnalysis, BandTheFilterCannotUseLeavesTheSegmentShown) {
         ASSERT_TRUE(loader.OpenNewFile(*doc, files.kvt).segmentRead);
         ASSERT_GT(doc->cycleCount, 100);
         const auto before = Shown(*doc);
-        doc->options.bandpassLow = low;
-        doc->options.bandpassHigh = high;
+        doc->options.bandpassLow = low, doc->options.bandpassHigh = high;
 
         const LoadResult next = loader.ReadSegment(*doc, 1, {});
         EXPECT_TRUE(!next.segmentRead && next.analysisFailed) << low << " to " << high;

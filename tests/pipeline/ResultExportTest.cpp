@@ -38,9 +38,7 @@ std::string Record(float distance, float value) {
 
 LoadResult Loaded(bool read, bool failed, const char* message) {
     LoadResult r;
-    r.segmentRead = read;
-    r.analysisFailed = failed;
-    r.message = message;
+    r.segmentRead = read, r.analysisFailed = failed, r.message = message;
     return r;
 }
 
@@ -69,13 +67,9 @@ TEST(ResultExportFormat, TextLineAndBinaryRecordByteForByte) {
 class ResultExportTest : public ::testing::Test {
 protected:
     void Reset() {
-        doc->rawPath = "raw.KVT";
-        doc->options.segmentCount = 4;
-        doc->options.currentSegment = 1;
-        doc->options.smoothMethod = 0;
-        doc->options.averageDistance = 3.5f;
-        doc->loadFrequency = 25.0f;
-        doc->sampleRate = 2000.0f;
+        doc->rawPath = "raw.KVT", doc->options.segmentCount = 4, doc->options.currentSegment = 1;
+        doc->options.smoothMethod = 0, doc->options.averageDistance = 3.5f;
+        doc->loadFrequency = 25.0f, doc->sampleRate = 2000.0f;
         doc->resultCount = 5; // left from before: never exported
         reads.clear();
         std::ofstream(dir.File("out.TXT"), std::ios::binary) << "old text";
@@ -353,8 +347,7 @@ TEST(ResultExportEndToEnd, ExportedResultsFollowTheTrueRatioInSegmentOrder) {
                          doc->options.averageDistance),
               std::tuple(0, smoothing::kBlockAverage, 2.5f));
     // A band the library cannot design stops the export in its first segment.
-    doc->options.bandpassLow = 40.0f;
-    doc->options.bandpassHigh = 20.0f;
+    doc->options.bandpassLow = 40.0f, doc->options.bandpassHigh = 20.0f;
     const ExportStatus bad = ExportResults(*doc, loader, dir.File("b.TXT"), dir.File("b.RDO"),
                                            ExportOptions{.jobs = 1, .reloadShownSegment = false});
     EXPECT_EQ(bad.message,

@@ -45,8 +45,7 @@ private slots:
     void initTestCase() {
         synth::Options options;
         options.groups = 2000; // about 7,400 ft
-        options.pictures = 60;
-        options.gpr = synth::Options::Gpr::Qxr;
+        options.pictures = 60, options.gpr = synth::Options::Gpr::Qxr;
         files_ = GenerateSynthFiles(dir_, options, "road");
         QVERIFY2(files_.ok, files_.error.c_str());
     }
@@ -211,8 +210,7 @@ private slots:
         auto [extension, offset, value] = DamageCases::Fetch();
         TempDir dir;
         synth::Options options;
-        options.groups = 1200;
-        options.pictures = 12;
+        options.groups = 1200, options.pictures = 12;
         const SynthFiles files = GenerateSynthFiles(dir, options);
         QVERIFY2(files.ok, files.error.c_str());
         const std::string path = files.base + "." + extension.toStdString();

@@ -195,8 +195,7 @@ private slots:
         auto [storedSelect, storedName, shown, choices, edits, ok, reload, selectAfter] =
             GeophoneCases::Fetch();
         Fixture f;
-        f.options.geophoneSelect = storedSelect;
-        f.options.geophoneName = storedName.toStdString();
+        f.options.geophoneSelect = storedSelect, f.options.geophoneName = storedName.toStdString();
         QVERIFY(f.options.SaveSettings());
         OptionsDialog& dialog = f.Open();
         QCOMPARE(f.Find<QComboBox>("geophoneName")->currentText(), shown);
