@@ -171,18 +171,8 @@ private slots:
         chart.signal = signal;
         const int x = chart.plotRect.left + column;
         QCOMPARE(chart.PointValueAt(*doc, what, x), expected);
-        if (what == ReadBack::Distance)
-            QCOMPARE(chart.ValueAt(*doc, what, x, 0), expected);
-    }
-
-    // Before any drawing there is no scale to divide by.
-    void detailYValueUnderTheMouse() {
-        const auto doc = Document();
-        QCOMPARE(Located(*doc, 100).ValueAt(*doc, ReadBack::Value, 100, 100), 0.0f);
-        Canvas dc;
-        const CdetailChart chart = Drawn(*doc, dc, 100);
-        QCOMPARE(chart.ValueAt(*doc, ReadBack::Value, 100, chart.plotRect.top),
-                 chart.axis.axisHigh);
+        // The value axis read back before any drawing: no scale to divide by.
+        QCOMPARE(chart.ValueAt(*doc, what, x, 100), what == ReadBack::Distance ? expected : 0.0f);
     }
 
     // A centre that cannot be placed leaves the window of centre 50 in place.

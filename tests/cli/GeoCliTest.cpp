@@ -12,15 +12,11 @@
 #include <fstream>
 #include <regex>
 
-namespace {
-
 // The output of a command run in dir, stdout and stderr; "failed: " first when it failed.
-std::string Shell(const std::string& command, const TempDir& dir) {
+static std::string Shell(const std::string& command, const TempDir& dir) {
     const CliRun run = RunShell(command, dir);
     return (run.code == 0 ? "" : "failed: ") + run.out + run.err;
 }
-
-} // namespace
 
 // The demo's road (make demo), without the GPR and pictures no map needs.
 class GeoCli : public testing::Test {

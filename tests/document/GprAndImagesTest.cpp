@@ -270,12 +270,9 @@ TEST(ImageStore, IndexReadInPiecesOrRefusedWithTheReason) {
         {"an index before the file", negative, path, outside, 0},
         {"a header one byte short", Bytes(295, 1), path,
          "The road images " + q + " are too short for their header.", 0},
-        {"a test without video", {}, dir.File("none.IMG"), "", 0},
-        {"a file where a folder should be",
-         {},
-         folder,
-         "Cannot open the road images \"" + folder + "\": Not a directory",
-         0}};
+        {"a test without video", Bytes{}, dir.File("none.IMG"), "", 0},
+        {"a file where a folder should be", Bytes{}, folder,
+         "Cannot open the road images \"" + folder + "\": Not a directory", 0}};
     for (const auto& [name, file, where, note, count] : cases) {
         SCOPED_TRACE(name);
         store.imgPath = path;

@@ -259,6 +259,9 @@ TEST_F(WrittenFilesTest, FailedWritesSayWhyAndKeepThePreviousFiles) {
     const std::string aFile = dir.File("t_A.DAT"), folder = dir.File("sub_A.DAT");
     const std::string cFolder = dir.File("dir_C.DAT");
     const std::string none = dir.File("none/Vorlixcontrol.dat");
+    // Progress that shrinks the input, or removes the output folder, during the conversion.
+    const auto shrink = [&](long long, long long) { fs::resize_file(raw, 8000 + 2600 * 5); };
+    const auto removeGone = [&](long long, long long) { fs::remove_all(dir.File("gone")); };
     const struct {
         const char* name;
         int groups, channels;
@@ -286,21 +289,12 @@ TEST_F(WrittenFilesTest, FailedWritesSayWhyAndKeepThePreviousFiles) {
         {"device full while writing", 120, 1,
          [&] { return WithFileSizeLimit(100'000, [&] { return convert(Convert()); }); },
          why("Cannot write", aFile, EFBIG)},
-        {"input shrinking", 8, 5,
-         [&] {
-             return convert(Convert(
-                 nullptr, [&](long long, long long) { fs::resize_file(raw, 8000 + 2600 * 5); }));
-         },
+        {"input shrinking", 8, 5, [&] { return convert(Convert(nullptr, shrink)); },
          "Cannot read \"" + raw + "\": the file ended early."},
         {"cancelled", 8, 5, [&] { return convert(Convert(nullptr, {}, [] { return true; })); },
          kCancelledMessage},
         {"the output folder removed during the conversion", 8, 5,
-         [&] {
-             fs::create_directory(dir.File("gone"));
-             return convert(
-                 ConvertRawFile(raw, dir.File("gone/t"), nullptr,
-                                [&](long long, long long) { fs::remove_all(dir.File("gone")); }));
-         },
+         [&] { return convert(ConvertRawFile(raw, dir.File("gone/t"), nullptr, removeGone)); },
          why("Cannot write", dir.File("gone/t_A.DAT"), ENOENT)},
     };
     const char* const kept[] = {"t_A.DAT", "t_C.DAT", "sub_C.DAT", "dir_A.DAT"};
@@ -316,6 +310,7 @@ TEST_F(WrittenFilesTest, FailedWritesSayWhyAndKeepThePreviousFiles) {
             std::ofstream(dir.File(name)) << name;
         fs::create_directories(folder + "/inside");
         fs::create_directories(cFolder);
+        fs::create_directory(dir.File("gone"));
         EXPECT_EQ(k.run(), Outcome(false, k.message, 0));
         for (const std::string name : kept)
             EXPECT_EQ(ReadFile<Bytes>(dir.File(name)), Bytes(name.begin(), name.end()));

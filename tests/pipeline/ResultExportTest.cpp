@@ -167,10 +167,8 @@ TEST_F(ResultExportTest, ProfileHoldsWhatTheExportWrites) {
                         .ok);
         EXPECT_TRUE(
             CollectResultsWith(*doc, Reader(nullptr), workers, collected, {.jobs = jobs}).ok);
-        EXPECT_EQ(std::tie(exported.distance, exported.value),
-                  std::tie(written.distance, written.value));
-        EXPECT_EQ(std::tie(collected.distance, collected.value),
-                  std::tie(written.distance, written.value));
+        EXPECT_EQ(std::tie(exported.distance, exported.value, collected.distance, collected.value),
+                  std::tie(written.distance, written.value, written.distance, written.value));
         EXPECT_EQ(reads.back(), 11); // the shown segment re-read after each
 
         const auto failing = [&] { return Reader(failAt3, false); };

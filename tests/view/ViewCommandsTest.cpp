@@ -219,7 +219,6 @@ private slots:
         auto row = OptionsCases::Declare();
         const QStringList smoothing{"movingAverageCount=5"};
         row("load factor", {"loadFactor=5"}, -1, true, true, true, true, 0.5);
-        row("geophone factor", {"centerFactor=11.2"}, -1, true, true, true, true, 0.5);
         row("band", {"bandpassLow=20", "bandpassHigh=40"}, -1, true, true, true, true, 0);
         row("smoothing", smoothing, -1, true, true, true, false, 1);
         row("settings file not writable", smoothing, -1, true, false, false, false, 1);
