@@ -209,8 +209,7 @@ private slots:
         const QString target = QString::fromStdString(work_.File("no-such-folder/shot.png"));
         QVERIFY(!frame->SavePicture(target));
         QVERIFY(!QFileInfo::exists(target));
-        QVERIFY(
-            frame->statusBar()->currentMessage().startsWith(QLatin1String("Picture not saved")));
+        QVERIFY(frame->statusBar()->currentMessage().startsWith("Picture not saved"));
 
         const QString written = QString::fromStdString(work_.File("Straße 1")); // no extension
         QVERIFY(frame->SavePicture(written));

@@ -4,8 +4,8 @@
 #include "document/Cgprdata.h"
 #include "support/TempDir.h"
 
-#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -38,9 +38,9 @@ class ColourMapTest : public QObject {
         }
         auto data = std::make_unique<Cgprdata>();
         data->path = dir_.File("map.DAT");
-        std::FILE* f = std::fopen(data->path.c_str(), "wb");
-        std::fwrite(samples.data(), 2, samples.size(), f);
-        std::fclose(f);
+        std::ofstream(data->path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(samples.data()),
+                   std::streamsize(2 * samples.size()));
         data->ReadFile();
         return data;
     }
