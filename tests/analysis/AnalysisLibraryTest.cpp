@@ -194,9 +194,7 @@ TEST(SpectrumSeries, LogValuesOfTheBandWithTheirRange) {
 // The series is that of the window's own points of the chosen signal (load or geophone).
 TEST(SpectrumData, SpectrumOfTheWindowOfTheChosenSignal) {
     auto doc = std::make_unique<CVorlixDoc>("/nonexistent");
-    doc->pointCount = 300'000;
-    doc->groupCount = 1200;
-    doc->segmentStartDistance = 99.0f;
+    doc->pointCount = 300'000, doc->groupCount = 1200, doc->segmentStartDistance = 99.0f;
     for (int g = 0; g <= doc->groupCount; ++g)
         doc->groupDistance[g] = 100.0f + static_cast<float>(g);
     for (int i = 0; i < doc->pointCount; ++i) {

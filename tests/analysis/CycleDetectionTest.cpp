@@ -164,16 +164,14 @@ TEST_F(CycleDetectionTest, DetectionsStopAtTheCycleCapacityOfAFullSegment) {
     // A full segment of 24-sample cycles holds 133,331 of them: more than the 130,000 the
     // index lists have room for.
     const int n = static_cast<int>(kSignalCapacity);
-    doc->pointCount = n;
-    doc->groupCount = kMaxSegmentGroups;
+    doc->pointCount = n, doc->groupCount = kMaxSegmentGroups;
     for (int g = 0; g <= kMaxSegmentGroups; ++g)
         doc->groupDistance[g] = 100.0f + static_cast<float>(g);
     float* y = doc->loadFiltered.data();
     std::fill_n(y, n, 0.0f);
     for (int at = 4; at + 2 < n; at += 12) {
         const float d = at % 24 == 4 ? -1.0f : 1.0f;
-        y[at - 1] = y[at + 1] = d / 2;
-        y[at] = d;
+        y[at - 1] = y[at + 1] = d / 2, y[at] = d;
     }
     std::copy_n(y, n, doc->geoFiltered.data());
     const int capacity = static_cast<int>(kCycleCapacity);
@@ -227,13 +225,11 @@ const PairingRow kPairingRows[] = {
 TEST_F(CycleDetectionTest, PairingTakesTheLoadCycleAtTheSamePlace) {
     for (const PairingRow& row : kPairingRows) {
         SCOPED_TRACE(row.what);
-        doc->pointCount = row.n;
-        doc->cycleLength = L;
+        doc->pointCount = row.n, doc->cycleLength = L;
         auto put = [](auto& troughs, auto& peaks, auto& y, int i, int m, float amplitude) {
             troughs[i] = m - 5;
             peaks[i] = m + 5;
-            y[m - 5] = -amplitude / 2;
-            y[m + 5] = amplitude / 2;
+            y[m - 5] = -amplitude / 2, y[m + 5] = amplitude / 2;
         };
         const int loadStored = static_cast<int>(row.loadMiddles.size());
         doc->loadCycleCount = row.loadCounted;

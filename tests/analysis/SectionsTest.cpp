@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -76,9 +77,7 @@ TEST(Sections, FiguresOfASection) {
     const auto found = sections::FindSections(Values({5, 1, 4, 2, 3}), {.k = 1.64});
     ASSERT_EQ(found.size(), 1u);
     const sections::Section& s = found[0];
-    EXPECT_EQ(s.first, 0);
-    EXPECT_EQ(s.last, 4);
-    EXPECT_EQ(s.results, 5);
+    EXPECT_EQ(std::tuple(s.first, s.last, s.results), std::tuple(0, 4, 5));
     EXPECT_DOUBLE_EQ(s.endFt, 4.0);
     EXPECT_DOUBLE_EQ(s.mean, 3.0);
     EXPECT_DOUBLE_EQ(s.sd, std::sqrt(2.5));
@@ -90,8 +89,7 @@ TEST(Sections, FiguresOfASection) {
 
     const auto single = sections::FindSections(Values({7}), {});
     ASSERT_EQ(single.size(), 1u);
-    EXPECT_EQ(single[0].sd, 0.0);
-    EXPECT_EQ(single[0].p95, 7.0);
+    EXPECT_EQ(std::pair(single[0].sd, single[0].p95), std::pair(0.0, 7.0));
 }
 
 TEST(Sections, StationTexts) {
@@ -102,48 +100,30 @@ TEST(Sections, StationTexts) {
         EXPECT_EQ(sections::StationOf(feet), text) << feet;
 }
 
-namespace {
-
-struct FlagCase {
-    const char* name;
-    std::vector<double> distance;
-    std::vector<double> value;
-    std::vector<std::pair<int, int>> spans; // first and last index of each flag kept
-};
-
-} // namespace
-
 TEST(Flags, RunsJoinedAndDropped) {
-    // Threshold 1: 2 is above it, 0 below.
-    const FlagCase cases[] = {
-        {"a run broken by a distance gap",
-         {0, 1, 2, 3, 10, 11, 12},
-         {2, 2, 2, 2, 2, 2, 2},
+    // Distances, values (threshold 1: 2 is above it, 0 below), first and last index of each flag.
+    // clang-format off
+    const std::tuple<const char*, std::vector<double>, std::vector<double>,
+                     std::vector<std::pair<int, int>>> cases[] = {
+        {"a run broken by a distance gap", {0, 1, 2, 3, 10, 11, 12}, {2, 2, 2, 2, 2, 2, 2},
          {{0, 3}, {4, 6}}},
-        {"runs joined across the gap",
-         {0, 1, 2, 3, 4, 5, 6, 7, 8},
-         {2, 2, 0, 0, 0, 0, 2, 0, 2},
+        {"runs joined across the gap", {0, 1, 2, 3, 4, 5, 6, 7, 8}, {2, 2, 0, 0, 0, 0, 2, 0, 2},
          {{0, 8}}},
-        {"a spacing over 1.5 ft ends a run, the gap joins it back",
-         {0, 1, 2.6, 3.6},
-         {2, 2, 2, 0},
+        {"a spacing over 1.5 ft ends a run, the gap joins it back", {0, 1, 2.6, 3.6}, {2, 2, 2, 0},
          {{0, 2}}},
-        {"exactly minFlag results kept, one fewer dropped",
-         {0, 1, 20, 21, 22},
-         {2, 2, 2, 2, 2},
+        {"exactly minFlag results kept, one fewer dropped", {0, 1, 20, 21, 22}, {2, 2, 2, 2, 2},
          {{2, 4}}},
-        {"at the limit is not above it", {0, 1, 2, 3}, {1, 2, 2, 1}, {}},
-    };
+        {"at the limit is not above it", {0, 1, 2, 3}, {1, 2, 2, 1}, {}}};
+    // clang-format on
     const sections::FlagParameters parameters{.threshold = 1.0, .gap = 5.0, .minFlag = 3};
-    for (const FlagCase& c : cases) {
-        const Profile profile{c.distance, c.value};
+    for (const auto& [name, distance, value, expected] : cases) {
         std::vector<std::pair<int, int>> spans;
         int number = 0;
-        for (const sections::Flag& f : sections::FindFlags(profile, {}, parameters)) {
+        for (const sections::Flag& f : sections::FindFlags({distance, value}, {}, parameters)) {
             spans.emplace_back(f.first, f.last);
-            EXPECT_EQ(f.number, ++number) << c.name;
+            EXPECT_EQ(f.number, ++number) << name;
         }
-        EXPECT_EQ(spans, c.spans) << c.name;
+        EXPECT_EQ(spans, expected) << name;
     }
 }
 
@@ -152,15 +132,11 @@ TEST(Flags, EachResultAgainstItsSectionsCharacteristic) {
     // second's.
     const Profile profile = Values({1, 1, 1.5, 1.5, 1.5, 3, 3, 1.5, 1.5, 1.5, 3});
     std::vector<sections::Section> parts(2);
-    parts[0].last = 4;
-    parts[0].characteristic = 1.2;
-    parts[1].first = 5;
-    parts[1].last = 10;
-    parts[1].characteristic = 2.0;
+    parts[0].last = 4, parts[0].characteristic = 1.2;
+    parts[1].first = 5, parts[1].last = 10, parts[1].characteristic = 2.0;
     const auto flags = sections::FindFlags(profile, parts, {{}, 0.0, 1});
     ASSERT_EQ(flags.size(), 2u);
-    EXPECT_EQ(std::make_pair(flags[0].first, flags[0].last), std::make_pair(2, 6));
-    EXPECT_EQ(flags[0].results, 5);
+    EXPECT_EQ(std::tuple(flags[0].first, flags[0].last, flags[0].results), std::tuple(2, 6, 5));
     EXPECT_DOUBLE_EQ(flags[0].peak, 3.0);
     EXPECT_DOUBLE_EQ(flags[0].peakFt, 5.0); // the first of two equal peaks
     EXPECT_DOUBLE_EQ(flags[0].mean, (1.5 * 3 + 3 * 2) / 5);

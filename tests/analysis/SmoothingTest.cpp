@@ -61,16 +61,14 @@ TEST(Smoothing, ChosenMethodGivesTheseResults) {
     doc->options.smoothMethod = 3; // the options do nothing: the settings passed decide
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
-        doc->pointCount = c.points;
-        doc->cycleCount = static_cast<int>(c.ratios.size());
+        doc->pointCount = c.points, doc->cycleCount = static_cast<int>(c.ratios.size());
         for (std::size_t i = 0; i < c.ratios.size() + 2; ++i) {
             // Entries past the cycle count are stale and must not be read.
             doc->cycleRatio[i] = i < c.ratios.size() ? c.ratios[i] : 1e9f;
             doc->cycleDistance[i] =
                 i < c.distances.size() ? c.distances[i] : 100.0f + static_cast<float>(i);
         }
-        doc->resultCount = 1;
-        doc->resultValue[0] = doc->resultDistance[0] = -1;
+        doc->resultCount = 1, doc->resultValue[0] = doc->resultDistance[0] = -1;
         const int count = std::isnan(c.parameter) ? 0 : static_cast<int>(c.parameter);
         smoothing::SmoothResults(*doc, {c.method, count, count, c.parameter});
         Results actual;

@@ -46,8 +46,6 @@ private slots:
             "a.KVT||result|1600x1000|0");
         row("narrower than the smallest window", shot + QStringList{"--size", "1249x800", "a.KVT"},
             "refused: 1250x700");
-        row("lower than the smallest window", shot + QStringList{"--size", "1300x699", "a.KVT"},
-            "refused: 1250x700");
         row("size too large", shot + QStringList{"--size", "8193x600", "a.KVT"}, "refused: --size");
         row("size not WxH", shot + QStringList{"--size", "800", "a.KVT"}, "refused: --size");
         row("negative page", shot + QStringList{"--page", "-1", "a.KVT"}, "refused: --page");

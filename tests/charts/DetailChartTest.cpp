@@ -34,9 +34,7 @@ class DetailChartTest : public QObject {
     // peaks at 10 + 33k and troughs at 26 + 33k; load -j raw and -j - 0.5 filtered.
     std::unique_ptr<CVorlixDoc> Document(int points = 10000, int cycles = 300) {
         auto doc = std::make_unique<CVorlixDoc>(dir_.Path());
-        doc->pointCount = points;
-        doc->groupCount = 40;
-        doc->segmentStartDistance = 90.0f;
+        doc->pointCount = points, doc->groupCount = 40, doc->segmentStartDistance = 90.0f;
         for (int k = 0; k <= 40; ++k)
             doc->groupDistance[k] = 100.0f + 10.0f * k;
         doc->loadCycleCount = doc->geoCycleCount = cycles;
@@ -56,8 +54,7 @@ class DetailChartTest : public QObject {
     static CdetailChart Located(const CVorlixDoc& doc, int centre, int width = 400) {
         CdetailChart chart;
         chart.plotRect = {60, 40, 60 + width, 240};
-        chart.plotWidth = width;
-        chart.centrePoint = centre;
+        chart.plotWidth = width, chart.centrePoint = centre;
         chart.Locate(doc);
         return chart;
     }
@@ -75,8 +72,7 @@ class DetailChartTest : public QObject {
         auto doc = std::make_unique<CVorlixDoc>(dir_.Path());
         doc->cycleCount = 51;
         for (int i = 0; i < 51; ++i) {
-            doc->cycleDistance[i] = 2.0f * i;
-            doc->cycleRatio[i] = 10.0f * (i - 21);
+            doc->cycleDistance[i] = 2.0f * i, doc->cycleRatio[i] = 10.0f * (i - 21);
         }
         return doc;
     }
@@ -175,18 +171,8 @@ private slots:
         chart.signal = signal;
         const int x = chart.plotRect.left + column;
         QCOMPARE(chart.PointValueAt(*doc, what, x), expected);
-        if (what == ReadBack::Distance)
-            QCOMPARE(chart.ValueAt(*doc, what, x, 0), expected);
-    }
-
-    // Before any drawing there is no scale to divide by.
-    void detailYValueUnderTheMouse() {
-        const auto doc = Document();
-        QCOMPARE(Located(*doc, 100).ValueAt(*doc, ReadBack::Value, 100, 100), 0.0f);
-        Canvas dc;
-        const CdetailChart chart = Drawn(*doc, dc, 100);
-        QCOMPARE(chart.ValueAt(*doc, ReadBack::Value, 100, chart.plotRect.top),
-                 chart.axis.axisHigh);
+        // The value axis read back before any drawing: no scale to divide by.
+        QCOMPARE(chart.ValueAt(*doc, what, x, 100), what == ReadBack::Distance ? expected : 0.0f);
     }
 
     // A centre that cannot be placed leaves the window of centre 50 in place.
@@ -195,7 +181,7 @@ private slots:
         row("centre 2 widened; cycle span was left at the cut window", 2, 15, -1, 51, 0, {1, 0, 8},
             16);
         row("centre 98 widened to the left", 98, 15, -1, 51, 0, {49, 42, 50}, 16);
-        row("click outside the chart", -100, 15, -1, 51, -1, {25, 21, 29}, 16);
+        row("click outside the profile", -100, 15, -1, 51, -1, {25, 21, 29}, 16);
         row("NaN centre is not bracketed", kNaN, 15, -1, 51, -2, {-1, 21, 29}, 16);
         row("no cycles read cycle -1", 50, 15, -1, 0, -1, {25, 21, 29}, 16);
         row("NaN distance breaks the bracket", 79, 15, 40, 51, -2, {-1, 21, 29}, 16);
@@ -209,8 +195,7 @@ private slots:
         chart.centreDistance = 50.0f;
         QCOMPARE(chart.Locate(*doc), 0);
         doc->cycleCount = cycles;
-        chart.centreDistance = centre;
-        chart.span = span;
+        chart.centreDistance = centre, chart.span = span;
         QCOMPARE(chart.Locate(*doc), result);
         QCOMPARE(QList<int>({chart.centreCycle, chart.firstCycle, chart.lastCycle}), window);
         QCOMPARE(chart.cycleSpan, chart.lastCycle - chart.firstCycle);
@@ -255,19 +240,6 @@ private slots:
         const Csmalldetailchart chart = Shown(*doc, dc);
         QCOMPARE(QList<float>({chart.ratioMin, chart.ratioMax}), minMax);
         QVERIFY(chart.yAxis.HasScale() && chart.yAxis.axisLow <= chart.ratioMin);
-    }
-
-    // A click outside the profile draws the same window again.
-    void zoomClickOutsideTheProfileKeepsTheWindow() {
-        const auto doc = Profile();
-        Canvas dc, again;
-        Csmalldetailchart chart = Shown(*doc, dc);
-        chart.centreDistance = -100.0f;
-        QCOMPARE(chart.Locate(*doc), -1);
-        chart.ComputeRange(*doc);
-        Blank(again, 460, 300);
-        QCOMPARE(chart.DrawChart(again, *doc), 0);
-        QCOMPARE(again.Image(), dc.Image());
     }
 
     // A far distance used to wrap round to the left; a NaN result was drawn at the top.

@@ -93,8 +93,7 @@ protected:
         synth::Options options = SmallSynthOptions();
         options.groups = 401, options.channels = 2;
         GenerateSynthFiles(*shared, options);
-        std::ifstream in(shared->File("road.KVT"), std::ios::binary);
-        const std::string road(std::istreambuf_iterator<char>(in), {});
+        const std::string road = ReadFile(shared->File("road.KVT"));
         std::string standing = road.substr(8000, 1100);
         standing.replace(12, 4, 4, '\0');
         std::ofstream out(shared->File("long.KVT"), std::ios::binary);
@@ -196,7 +195,10 @@ TEST_F(CliTest, InfoCyclesAndSpectrumPrintTheirReportsWhole) {
         "Title: Raw data file has 100250 point and 401 group. Current read segment is:1\n"
         "Segment 0: 401 groups, 100250 points, distance # ft to # ft (segment starts at # ft)\n"
         "Companion files:\n";
-    const std::vector<double> distances = {road->groupDistance[0], road->groupDistance[400], 0};
+    const std::vector<double> distances = {road->groupDistance[0], road->groupDistance[400], 0},
+                              segment1Distances = {segment1->groupDistance[0],
+                                                   segment1->groupDistance[400],
+                                                   segment1->segmentStartDistance};
     const std::string roadInfo =
         "File: road.KVT" + whole +
         "  road images: road.IMG (8 pictures, 0 to 1475 ft)\n"
@@ -227,13 +229,7 @@ TEST_F(CliTest, InfoCyclesAndSpectrumPrintTheirReportsWhole) {
              "    refused: \"odd.DAT\" is not a GPR file: it starts with neither \"QXR-GPR\" nor "
              "\"PULSE07\".\n",
          "", false, distances},
-        {"info long.KVT --segment 1",
-         0,
-         tables + second,
-         "",
-         false,
-         {segment1->groupDistance[0], segment1->groupDistance[400],
-          segment1->segmentStartDistance}},
+        {"info long.KVT --segment 1", 0, tables + second, "", false, segment1Distances},
         {"info long.KVT --segment 2", 1, tables, noSegment},
         {"info long.KVT --segment -1", 1, tables,
          "vorlix-cli: segment -1 does not exist (the file has 2)\n"},
@@ -381,11 +377,7 @@ TEST_F(CliTest, ExportAndConvertReportWhatTheyWroteAndNeverReplaceAnEarlierFile)
 // file): what was written before stays byte for byte, what failed says why and replaces nothing.
 TEST_F(CliTest, AFullDevicePartWayLeavesEveryEarlierFileByteForByte) {
     namespace fs = std::filesystem;
-    auto read = [](const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
-    const std::string road = read(shared->File("road.KVT")), full = shared->File("full/");
+    const std::string road = ReadFile(shared->File("road.KVT")), full = shared->File("full/");
     std::ofstream(shared->File("short.KVT")) << road.substr(0, 8000 + 1100 * 100); // fits
     std::ofstream(shared->File("one.KVT")) << road.substr(0, 8000 + 1100);
     const std::string settings = " --out-dir full --workdir " + shared->Path();
@@ -394,7 +386,7 @@ TEST_F(CliTest, AFullDevicePartWayLeavesEveryEarlierFileByteForByte) {
     RunCli("convert one.KVT" + settings, *shared);
     std::map<std::string, std::string> files;
     for (const char* name : {"short.TXT", "short.RDO", "one_A.DAT", "one_C.DAT"}) {
-        files[name] = read(full + name);
+        files[name] = ReadFile(full + name);
         fs::remove(full + name);
     }
     for (const char* name : {"road.TXT", "road.RDO", "road_A.DAT", "road_C.DAT"})
@@ -411,7 +403,7 @@ TEST_F(CliTest, AFullDevicePartWayLeavesEveryEarlierFileByteForByte) {
     }
     std::map<std::string, std::string> left;
     for (const auto& entry : fs::directory_iterator(full))
-        left[entry.path().filename().string()] = read(entry.path().string());
+        left[entry.path().filename().string()] = ReadFile(entry.path().string());
     EXPECT_EQ(left, files);
     EXPECT_EQ(files["one_A.DAT"].size(), 250u * 36);
 }

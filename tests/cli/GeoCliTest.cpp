@@ -1,6 +1,7 @@
 // vorlix-cli sections --geo as a GIS user meets it: the demo's GeoJSON and KML pass the checks of
 // RFC 7946 and KML 2.2 and load in GDAL's ogrinfo; a file without a usable track says why and
 // leaves its coordinates empty.
+#include "support/CliRun.h"
 #include "support/CsvRows.h"
 #include "support/SynthFixture.h"
 #include "synth/GpsWriter.h"
@@ -8,46 +9,30 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <regex>
 
-namespace {
-
-// The output of a command run in dir, stdout and stderr together; "" when it failed.
-std::string Shell(const std::string& command, const TempDir& dir) {
-    std::FILE* pipe = popen(("cd " + dir.Path() + " && " + command + " 2>&1").c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        out.append(buffer, got);
-    return pclose(pipe) == 0 ? out : "failed: " + out;
+// The output of a command run in dir, stdout and stderr; "failed: " first when it failed.
+static std::string Shell(const std::string& command, const TempDir& dir) {
+    const CliRun run = RunShell(command, dir);
+    return (run.code == 0 ? "" : "failed: ") + run.out + run.err;
 }
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-} // namespace
 
 // The demo's road (make demo), without the GPR and pictures no map needs.
 class GeoCli : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         dir_ = new TempDir;
-        synth::Options options;
-        options.groups = 13201, options.seed = 7;
-        options.gpr = synth::Options::Gpr::None, options.pictures = 0;
+        synth::Options options = PlainRoad(13201);
+        options.seed = 7;
         ASSERT_TRUE(GenerateSynthFiles(*dir_, options, "demo").ok);
         const std::string out = Shell(VORLIX_CLI_PATH " sections demo.KVT --geo", *dir_);
         std::smatch counts;
         ASSERT_TRUE(std::regex_search(out, counts, std::regex("Sections of (\\d+) results")))
             << out;
         results_ = std::stoul(counts[1]);
-        sections_ = CsvRows(ReadText(dir_->File("demo.sections.csv"))).size() - 1;
-        flags_ = CsvRows(ReadText(dir_->File("demo.flags.csv"))).size() - 1;
+        sections_ = CsvRows(ReadFile(dir_->File("demo.sections.csv"))).size() - 1;
+        flags_ = CsvRows(ReadFile(dir_->File("demo.flags.csv"))).size() - 1;
     }
     static void TearDownTestSuite() { delete dir_; }
     static inline TempDir* dir_ = nullptr;
@@ -55,14 +40,12 @@ protected:
 };
 
 TEST_F(GeoCli, GeoJsonAndKmlPassTheirFormatsChecks) {
-    ASSERT_GT(sections_, 10u);
-    ASSERT_GT(flags_, 10u);
-    EXPECT_EQ(CsvRows(ReadText(dir_->File("demo.results.csv"))).size(), results_ + 1);
-    EXPECT_EQ(Shell("python3 " VORLIX_TEST_DATA_DIR "/../support/check_geo_files.py demo.geojson "
-                    "demo.kml " +
-                        std::to_string(sections_) + " " + std::to_string(flags_),
-                    *dir_),
-              "");
+    ASSERT_TRUE(sections_ > 10 && flags_ > 10);
+    EXPECT_EQ(CsvRows(ReadFile(dir_->File("demo.results.csv"))).size(), results_ + 1);
+    const std::string check = "python3 " VORLIX_TEST_DATA_DIR "/../support/check_geo_files.py "
+                              "demo.geojson demo.kml " +
+                              std::to_string(sections_) + " " + std::to_string(flags_);
+    EXPECT_EQ(Shell(check, *dir_), "");
 }
 
 // What QGIS reads through GDAL: every feature in WGS 84, and the fields with their types.
@@ -114,15 +97,15 @@ TEST(GeoCliWithoutTrack, NoGpsFileOrNmeaUnitsLeaveCoordinatesEmptyAndSayWhy) {
                       "; the coordinates stay empty and the GeoJSON and KML hold no features\n");
         for (const auto& [file, columns] :
              {std::pair{"sections", 4}, {"flags", 2}, {"results", 2}}) {
-            const auto rows = CsvRows(ReadText(dir.File("road.") + file + ".csv"));
+            const auto rows = CsvRows(ReadFile(dir.File("road.") + file + ".csv"));
             EXPECT_GT(rows.size(), file[0] == 'f' ? 0u : 1u) << file;
             for (std::size_t r = 1; r < rows.size(); ++r)
                 EXPECT_EQ(std::count(rows[r].end() - columns, rows[r].end(), ""), columns) << file;
         }
-        EXPECT_EQ(ReadText(dir.File("road.geojson")),
+        EXPECT_EQ(ReadFile(dir.File("road.geojson")),
                   "{\"type\":\"FeatureCollection\",\"description\":\"" + message +
                       "\",\"features\":[]}\n");
-        const std::string kml = ReadText(dir.File("road.kml"));
+        const std::string kml = ReadFile(dir.File("road.kml"));
         EXPECT_NE(kml.find("<description>" + message + "</description>"), std::string::npos);
         EXPECT_EQ(kml.find("<Placemark>"), std::string::npos);
     }

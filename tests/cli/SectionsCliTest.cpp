@@ -1,5 +1,6 @@
 // vorlix-cli sections as a user runs it: its CSV files hold the library's own sections and
 // flags of the file; bad parameters are refused by name.
+#include "support/CliRun.h"
 #include "support/SynthFixture.h"
 
 #include "pipeline/SectionsExport.h"
@@ -7,40 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <sys/wait.h>
-
-namespace {
-
-struct CliRun {
-    int code = -1;
-    std::string out, err;
-};
-
-CliRun RunCli(const std::string& arguments, const TempDir& dir) {
-    const std::string command = "cd " + dir.Path() + " && " + VORLIX_CLI_PATH + " " + arguments +
-                                " 2>" + dir.File("stderr.txt");
-    CliRun run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        run.out.append(buffer, got);
-    const int status = pclose(pipe);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(dir.File("stderr.txt"));
-    run.err.assign(std::istreambuf_iterator<char>(err), {});
-    return run;
-}
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-} // namespace
 
 // Parameters from the settings file, one of them overridden by an option.
 TEST(SectionsCli, FilesHoldTheLibrarysSectionsAndFlags) {
@@ -60,61 +29,48 @@ TEST(SectionsCli, FilesHoldTheLibrarysSectionsAndFlags) {
     const auto read = sectionsexport::CollectProfileOf(files.kvt, dir.Path());
     ASSERT_TRUE(read.ok) << read.message;
     const sections::Result result = sections::Analyse(read.profile, settings.parameters);
-    ASSERT_GT(result.sections.size(), 3u);
-    ASSERT_GT(result.flags.size(), 0u);
-    EXPECT_EQ(run.out.rfind("Sections of " + std::to_string(read.profile.value.size()) +
-                                " results of " + std::to_string(read.segmentCount) + " segments\n",
-                            0),
-              0u)
-        << run.out;
-    EXPECT_NE(run.out.find("\n" + std::to_string(result.sections.size()) + " sections, " +
-                           std::to_string(result.flags.size()) + " flags\n"),
-              std::string::npos)
-        << run.out;
+    ASSERT_TRUE(result.sections.size() > 3 && !result.flags.empty());
+    using std::to_string;
+    const std::string head = "Sections of " + to_string(read.profile.value.size()) +
+                             " results of " + to_string(read.segmentCount) + " segments\n",
+                      counts = "\n" + to_string(result.sections.size()) + " sections, " +
+                               to_string(result.flags.size()) + " flags\n";
+    EXPECT_TRUE(run.out.starts_with(head) && run.out.find(counts) != std::string::npos) << run.out;
 
     // The same profile gives the same numbers, so the files are the library's texts byte for
     // byte (whose columns the pipeline's tests check).
-    EXPECT_EQ(ReadText(dir.File("out/road.sections.csv")),
+    EXPECT_EQ(ReadFile(dir.File("out/road.sections.csv")),
               sectionsexport::SectionsCsv(result.sections));
-    EXPECT_EQ(ReadText(dir.File("out/road.flags.csv")), sectionsexport::FlagsCsv(result.flags));
+    EXPECT_EQ(ReadFile(dir.File("out/road.flags.csv")), sectionsexport::FlagsCsv(result.flags));
 }
 
 TEST(SectionsCli, BadParametersAreRefusedByName) {
     TempDir dir;
-    synth::Options options = SmallSynthOptions();
-    options.pictures = 0;
-    ASSERT_TRUE(GenerateSynthFiles(dir, options).ok);
+    ASSERT_TRUE(GenerateSynthFiles(dir, PlainRoad(400)).ok);
     std::filesystem::create_directory(dir.File("bad"));
     std::ofstream(dir.File("bad/") + SectionsSettingsFile::kFileName) << "gap = -5\n";
     std::filesystem::copy_file(dir.File("Vorlixcontrol.dat"), dir.File("bad/Vorlixcontrol.dat"));
-    const std::string between = " must be a number between 0 and 1 (both excluded), not ";
-    const struct {
-        const char* arguments;
-        int code;
-        std::string message; // the first line on stderr
-    } cases[] = {
-        {"--alpha 0", 2, "--alpha: alpha" + between + "\"0\""},
-        {"--alpha 0.5x", 2, "--alpha: alpha" + between + "\"0.5x\""},
-        {"--min-length -1", 2,
-         "--min-length: min_length must be a length in feet, 0 or more, "
-         "not \"-1\""},
-        {"--min-flag 0", 2,
-         "--min-flag: min_flag must be a whole number of results, 1 or more, "
-         "not \"0\""},
-        {"--threshold high", 2,
-         "--threshold: threshold must be a number, or empty for none, "
-         "not \"high\""},
-        {"--gaps 3", 2, "unknown option --gaps"},
-        {"-j 0", 2, "-j needs 1 or more segments at a time, not 0"},
-        {"--workdir bad", 2,
-         "bad/Vorlixsections.ini, line 1: gap must be a length in feet, 0 or "
-         "more, not \"-5\""},
-    };
-    for (const auto& c : cases) {
-        const CliRun run = RunCli(std::string("sections road.KVT ") + c.arguments, dir);
-        EXPECT_EQ(run.code, c.code) << c.arguments;
-        EXPECT_EQ(run.err.substr(0, run.err.find('\n')), "vorlix-cli sections: " + c.message);
-        EXPECT_FALSE(std::filesystem::exists(dir.File("road.sections.csv"))) << c.arguments;
+    const std::string between = " must be a number between 0 and 1 (both excluded), not ",
+                      feet = " must be a length in feet, 0 or more, not ";
+    // Arguments, the first line on stderr; each exits with 2.
+    // clang-format off
+    const std::pair<const char*, std::string> cases[] = {
+        {"--alpha 0", "--alpha: alpha" + between + "\"0\""},
+        {"--alpha 0.5x", "--alpha: alpha" + between + "\"0.5x\""},
+        {"--min-length -1", "--min-length: min_length" + feet + "\"-1\""},
+        {"--min-flag 0",
+         "--min-flag: min_flag must be a whole number of results, 1 or more, not \"0\""},
+        {"--threshold high",
+         "--threshold: threshold must be a number, or empty for none, not \"high\""},
+        {"--gaps 3", "unknown option --gaps"},
+        {"-j 0", "-j needs 1 or more segments at a time, not 0"},
+        {"--workdir bad", "bad/Vorlixsections.ini, line 1: gap" + feet + "\"-5\""}};
+    // clang-format on
+    for (const auto& [arguments, message] : cases) {
+        const CliRun run = RunCli(std::string("sections road.KVT ") + arguments, dir);
+        EXPECT_EQ(run.code, 2) << arguments;
+        EXPECT_EQ(run.err.substr(0, run.err.find('\n')), "vorlix-cli sections: " + message);
+        EXPECT_FALSE(std::filesystem::exists(dir.File("road.sections.csv"))) << arguments;
     }
     const CliRun missing = RunCli("sections nope.KVT road.KVT --threshold ''", dir);
     EXPECT_EQ(missing.code, 1);

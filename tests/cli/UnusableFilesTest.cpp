@@ -1,42 +1,18 @@
 // Files that are not usable raw tests are refused by every command with one message, and
 // nothing is written for them.
 #include "document/RawFile.h"
+#include "support/CliRun.h"
 #include "support/RawFileBuilder.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
-
-struct CliRun {
-    int code = -1;
-    std::string out, err;
-};
-
-CliRun Cli(const std::string& arguments, const TempDir& dir) {
-    const std::string command = "cd '" + dir.Path() + "' && " + VORLIX_CLI_PATH + " " + arguments +
-                                " 2>'" + dir.File("stderr.txt") + "'";
-    CliRun run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        run.out.append(buffer, got);
-    const int status = pclose(pipe);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::FILE* err = std::fopen(dir.File("stderr.txt").c_str(), "rb");
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, err)) > 0;)
-        run.err.append(buffer, got);
-    std::fclose(err);
-    return run;
-}
 
 std::vector<std::uint8_t> RandomBytes(std::size_t size) {
     std::mt19937 random(7);
@@ -81,7 +57,7 @@ TEST(UnusableRawFiles, EveryCommandRefusesThemAlikeAndWritesNothing) {
         ASSERT_TRUE(RawFileBuilder::WriteBytes(path, c.bytes));
         const std::string message = "\"" + path + "\"" + c.reason;
         for (const char* command : {"info", "export", "convert", "cycles"}) {
-            const CliRun run = Cli(std::string(command) + " '" + path + "'", dir);
+            const CliRun run = RunCli(std::string(command) + " '" + path + "'", dir);
             EXPECT_EQ(run.code, 1) << command;
             EXPECT_EQ(run.out, "") << command;
             EXPECT_NE(run.err.find(message), std::string::npos) << command << ": " << run.err;

@@ -11,7 +11,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <tuple>
 
@@ -242,11 +241,6 @@ Bytes ImageFile(std::int32_t n, std::int32_t t, const std::vector<int>& offsets,
     return b;
 }
 
-Bytes Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 TEST(ImageStore, IndexReadInPiecesOrRefusedWithTheReason) {
     TempDir dir;
     const std::string path = dir.File("road.IMG"), q = "\"" + path + "\"";
@@ -276,12 +270,9 @@ TEST(ImageStore, IndexReadInPiecesOrRefusedWithTheReason) {
         {"an index before the file", negative, path, outside, 0},
         {"a header one byte short", Bytes(295, 1), path,
          "The road images " + q + " are too short for their header.", 0},
-        {"a test without video", {}, dir.File("none.IMG"), "", 0},
-        {"a file where a folder should be",
-         {},
-         folder,
-         "Cannot open the road images \"" + folder + "\": Not a directory",
-         0}};
+        {"a test without video", Bytes{}, dir.File("none.IMG"), "", 0},
+        {"a file where a folder should be", Bytes{}, folder,
+         "Cannot open the road images \"" + folder + "\": Not a directory", 0}};
     for (const auto& [name, file, where, note, count] : cases) {
         SCOPED_TRACE(name);
         store.imgPath = path;
@@ -321,7 +312,7 @@ TEST(ImageStore, MissingIndexRebuiltWritingOnly16HeaderBytes) {
         Put(before, {{244, n}, {248, 109}}); // a header without an index says nothing of it
         Write(store.imgPath, before);
         const std::string note = store.ReadImageIndex(0.0f);
-        EXPECT_EQ(Read(store.imgPath), before);
+        EXPECT_EQ(ReadFile<Bytes>(store.imgPath), before);
         EXPECT_EQ(store.indexRebuilt, count > 0);
         if (count > 0) {
             EXPECT_EQ(Ints({store.headerValue0, store.indexOffset, store.dataEnd}),
@@ -337,7 +328,7 @@ TEST(ImageStore, MissingIndexRebuiltWritingOnly16HeaderBytes) {
                                        {ImageFile(1, 400, {416}, 200), 1},
                                        {Bytes(295, 0), -1}}) {
         Write(store.imgPath, file);
-        EXPECT_EQ(std::pair(store.RebuildImageIndex(), Read(store.imgPath)),
+        EXPECT_EQ(std::pair(store.RebuildImageIndex(), ReadFile<Bytes>(store.imgPath)),
                   std::pair(result, file));
     }
     // Too long for the header's 32-bit end.

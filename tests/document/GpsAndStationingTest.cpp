@@ -116,8 +116,7 @@ TEST(GpsRanges, NeedFivePointsOfEachAndVisitEverySeventh) {
             gps.temperatures[j] = {60.0f + j, 5.0f * j};
         if (tracks == 9) { // lows on visited points, highs off them; the span from both ends
             gps.track[7] = {0.0, 0.0, 50.0f, 20.0f, 80.0f};
-            gps.temperatures[7].temperature = 10.0f;
-            gps.track[8].distance = -1.0f;
+            gps.temperatures[7].temperature = 10.0f, gps.track[8].distance = -1.0f;
             gps.temperatures[0].distance = 30.0f;
         }
         gps.levelMin = gps.levelMax = gps.speedMin = gps.speedMax = -7.0f;

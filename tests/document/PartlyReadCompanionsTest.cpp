@@ -11,14 +11,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace {
-
-std::string Bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 void Put(const std::string& path, long at, const std::string& bytes) {
     std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
@@ -30,7 +24,7 @@ TEST(PartlyReadCompanions, GpsSaysWhereAndWhyItStopped) {
     TempDir dir;
     const SynthFiles files = GenerateSynthFiles(dir);
     ASSERT_TRUE(files.ok) << files.error;
-    const std::string whole = Bytes(files.gps);
+    const std::string whole = ReadFile(files.gps);
     CNMEA gps;
     gps.gpsPath = files.gps;
     ASSERT_EQ(gps.ReadGpsFile(), 0);
@@ -89,9 +83,9 @@ TEST(PartlyReadCompanions, AMissingPictureIndexIsRebuiltInMemoryOnly) {
     EXPECT_FALSE(images.indexRebuilt);
 
     Put(files.img, 244, std::string(4, '\0')); // N = 0: the index is missing
-    const std::string damaged = Bytes(files.img);
+    const std::string damaged = ReadFile(files.img);
     EXPECT_EQ(images.ReadImageIndex(0.0f), "");
-    EXPECT_EQ(Bytes(files.img), damaged);
+    EXPECT_EQ(ReadFile(files.img), damaged);
     EXPECT_TRUE(images.indexRebuilt);
     // The entries run on until a zero distance, so the rebuilt index begins with the real one.
     ASSERT_GE(images.distance.size(), distances.size());

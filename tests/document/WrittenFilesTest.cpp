@@ -17,7 +17,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <limits>
 #include <tuple>
 
@@ -26,11 +25,6 @@ namespace {
 using namespace conversion;
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 template <typename T> void Put(Bytes& bytes, std::size_t offset, T value) {
     std::memcpy(&bytes.at(offset), &value, sizeof value);
@@ -91,7 +85,7 @@ TEST_F(WrittenFilesTest, SettingsFieldsHaveTheirOffsets) {
     fs::remove(settings);
     ASSERT_TRUE(o.SaveSettings());
     image[400 + 39] = image[600 + 79] = 0;
-    EXPECT_EQ(ReadBytes(settings), image);
+    EXPECT_EQ(ReadFile<Bytes>(settings), image);
     EXPECT_EQ(fs::status(settings).permissions(), static_cast<fs::perms>(0644));
     EXPECT_FALSE(dir.HasTemporaryFiles());
 }
@@ -121,9 +115,7 @@ TEST_F(WrittenFilesTest, SettingsLoadTakesWhatTheFileHolds) {
         if (k.size == -2)
             fs::create_directory(settings);
         CKVTcontrol c;
-        c.settingsPath = settings;
-        c.geophoneName = "kept";
-        c.videoOffset = -7.0f;
+        c.settingsPath = settings, c.geophoneName = "kept", c.videoOffset = -7.0f;
         const bool loaded = c.LoadSettings();
         EXPECT_EQ(std::tuple(loaded, c.geophoneSelect, c.videoOffset, c.movingAverageCount,
                              c.geophoneName, c.reservedText1),
@@ -148,7 +140,7 @@ TEST_F(WrittenFilesTest, WriterReopenedUnopenedAndCommitted) {
     EXPECT_TRUE(w.Write("x", 1) && w.Write("y", 1) && w.Write("", 0) && w.Commit());
     EXPECT_FALSE(w.Write("z", 1) || w.Commit());
     EXPECT_FALSE(dir.HasTemporaryFiles() || fs::exists(dir.File("a")));
-    EXPECT_EQ(ReadBytes(dir.File("b")), (Bytes{'x', 'y'}));
+    EXPECT_EQ(ReadFile<Bytes>(dir.File("b")), (Bytes{'x', 'y'}));
 }
 
 std::array<float, 250> PulseTrain(std::int64_t pulses) {
@@ -200,9 +192,7 @@ TEST_F(WrittenFilesTest, ConversionWritesWholeFiles) {
     for (const auto& k : cases) {
         SCOPED_TRACE(k.groups);
         RawFileBuilder b;
-        b.activeChannels = k.channels;
-        b.groups = k.groups;
-        b.trailingBytes = k.trailing;
+        b.activeChannels = k.channels, b.groups = k.groups, b.trailingBytes = k.trailing;
         b.distance = [](int g) { return g == 0 ? 100.0f : 100.0f + 0.5f * static_cast<float>(g); };
         Write(b);
         for (const char* name : {"t_A.DAT", "t_C.DAT"})
@@ -218,7 +208,7 @@ TEST_F(WrittenFilesTest, ConversionWritesWholeFiles) {
         EXPECT_EQ(status.groupCount, k.groups);
         EXPECT_EQ(status.aRecords, 250 * k.groups);
         EXPECT_EQ(status.cRecords, (k.groups + 3) / 4);
-        const Bytes a = ReadBytes(dir.File("t_A.DAT"));
+        const Bytes a = ReadFile<Bytes>(dir.File("t_A.DAT"));
         ASSERT_EQ(a.size(), 250u * 36 * k.groups);
         for (int g = 0; g < k.groups; g += g < 4 || g >= 686 ? 1 : 682) {
             const double previous = g == 0 ? 0.0 : b.distance(g - 1);
@@ -233,7 +223,7 @@ TEST_F(WrittenFilesTest, ConversionWritesWholeFiles) {
                         << g << " " << j << " " << c;
                 }
         }
-        const Bytes c = ReadBytes(dir.File("t_C.DAT"));
+        const Bytes c = ReadFile<Bytes>(dir.File("t_C.DAT"));
         ASSERT_EQ(c.size(), 16u * status.cRecords);
         for (int r = 0; r < status.cRecords; ++r) {
             EXPECT_EQ(byteorder::LoadBE<double>(&c[16 * r]), b.distance(4 * r));
@@ -269,6 +259,9 @@ TEST_F(WrittenFilesTest, FailedWritesSayWhyAndKeepThePreviousFiles) {
     const std::string aFile = dir.File("t_A.DAT"), folder = dir.File("sub_A.DAT");
     const std::string cFolder = dir.File("dir_C.DAT");
     const std::string none = dir.File("none/Vorlixcontrol.dat");
+    // Progress that shrinks the input, or removes the output folder, during the conversion.
+    const auto shrink = [&](long long, long long) { fs::resize_file(raw, 8000 + 2600 * 5); };
+    const auto removeGone = [&](long long, long long) { fs::remove_all(dir.File("gone")); };
     const struct {
         const char* name;
         int groups, channels;
@@ -296,21 +289,12 @@ TEST_F(WrittenFilesTest, FailedWritesSayWhyAndKeepThePreviousFiles) {
         {"device full while writing", 120, 1,
          [&] { return WithFileSizeLimit(100'000, [&] { return convert(Convert()); }); },
          why("Cannot write", aFile, EFBIG)},
-        {"input shrinking", 8, 5,
-         [&] {
-             return convert(Convert(
-                 nullptr, [&](long long, long long) { fs::resize_file(raw, 8000 + 2600 * 5); }));
-         },
+        {"input shrinking", 8, 5, [&] { return convert(Convert(nullptr, shrink)); },
          "Cannot read \"" + raw + "\": the file ended early."},
         {"cancelled", 8, 5, [&] { return convert(Convert(nullptr, {}, [] { return true; })); },
          kCancelledMessage},
         {"the output folder removed during the conversion", 8, 5,
-         [&] {
-             fs::create_directory(dir.File("gone"));
-             return convert(
-                 ConvertRawFile(raw, dir.File("gone/t"), nullptr,
-                                [&](long long, long long) { fs::remove_all(dir.File("gone")); }));
-         },
+         [&] { return convert(ConvertRawFile(raw, dir.File("gone/t"), nullptr, removeGone)); },
          why("Cannot write", dir.File("gone/t_A.DAT"), ENOENT)},
     };
     const char* const kept[] = {"t_A.DAT", "t_C.DAT", "sub_C.DAT", "dir_A.DAT"};
@@ -319,17 +303,17 @@ TEST_F(WrittenFilesTest, FailedWritesSayWhyAndKeepThePreviousFiles) {
         fs::remove_all(raw);
         if (k.groups > 0) {
             RawFileBuilder b;
-            b.groups = k.groups;
-            b.activeChannels = k.channels;
+            b.groups = k.groups, b.activeChannels = k.channels;
             Write(b);
         }
         for (const char* name : kept)
             std::ofstream(dir.File(name)) << name;
         fs::create_directories(folder + "/inside");
         fs::create_directories(cFolder);
+        fs::create_directory(dir.File("gone"));
         EXPECT_EQ(k.run(), Outcome(false, k.message, 0));
         for (const std::string name : kept)
-            EXPECT_EQ(ReadBytes(dir.File(name)), Bytes(name.begin(), name.end()));
+            EXPECT_EQ(ReadFile<Bytes>(dir.File(name)), Bytes(name.begin(), name.end()));
         EXPECT_TRUE(fs::is_directory(folder + "/inside"));
         EXPECT_FALSE(dir.HasTemporaryFiles());
     }

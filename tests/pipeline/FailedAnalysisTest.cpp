@@ -23,11 +23,7 @@ auto Shown(const CVorlixDoc& d) {
 
 TEST(FailedAnalysis, BandTheFilterCannotUseLeavesTheSegmentShown) {
     TempDir dir;
-    synth::Options options = SmallSynthOptions();
-    options.groups = 2500;
-    options.pictures = 0;
-    options.gpr = synth::Options::Gpr::None;
-    const SynthFiles files = GenerateSynthFiles(dir, options);
+    const SynthFiles files = GenerateSynthFiles(dir, PlainRoad(2500));
     ASSERT_TRUE(files.ok) << files.error;
     const std::pair<float, float> bands[] = {
         {-5.0f, 35.0f}, {0.0f, 35.0f}, {25.0f, 500.0f}, {30.0f, 30.0f}, {35.0f, 25.0f}};
@@ -38,8 +34,7 @@ TEST(FailedAnalysis, BandTheFilterCannotUseLeavesTheSegmentShown) {
         ASSERT_TRUE(loader.OpenNewFile(*doc, files.kvt).segmentRead);
         ASSERT_GT(doc->cycleCount, 100);
         const auto before = Shown(*doc);
-        doc->options.bandpassLow = low;
-        doc->options.bandpassHigh = high;
+        doc->options.bandpassLow = low, doc->options.bandpassHigh = high;
 
         const LoadResult next = loader.ReadSegment(*doc, 1, {});
         EXPECT_TRUE(!next.segmentRead && next.analysisFailed) << low << " to " << high;

@@ -9,26 +9,19 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <fstream>
 #include <memory>
 
 // Rows before the track, at its start, between points, on a point with a twin of the same
 // distance, at its end and beyond it, on a track that runs ahead and on one that turns back.
 TEST(GeoExport, ResultCoordinatesAreTheGpsLookups) {
     using Points = std::vector<std::array<double, 3>>; // latitude, longitude, feet
+    // clang-format off
     const std::pair<const char*, Points> tracks[] = {
-        {"ahead",
-         {{38.1, -91.2, 100},
-          {38.1003, -91.1996, 110},
-          {38.1005, -91.1992, 130},
-          {38.1006, -91.1991, 130},
-          {38.1011, -91.1987, 160}}},
-        {"turning back",
-         {{38.1, -91.2, 100},
-          {38.1004, -91.1993, 140},
-          {38.1002, -91.1995, 120},
-          {38.1011, -91.1987, 160}}},
-    };
+        {"ahead", {{38.1, -91.2, 100}, {38.1003, -91.1996, 110}, {38.1005, -91.1992, 130},
+                   {38.1006, -91.1991, 130}, {38.1011, -91.1987, 160}}},
+        {"turning back", {{38.1, -91.2, 100}, {38.1004, -91.1993, 140}, {38.1002, -91.1995, 120},
+                          {38.1011, -91.1987, 160}}}};
+    // clang-format on
     sections::Profile profile{{50, 100, 104.25, 117.5, 130, 145, 160, 200},
                               {4, 5, 9, 9.5, 9, 5, 4, 3}};
     sections::Result result{std::vector<sections::Section>(1), std::vector<sections::Flag>(1)};
@@ -48,8 +41,8 @@ TEST(GeoExport, ResultCoordinatesAreTheGpsLookups) {
             const std::vector<std::string>& row = rows[i + 1];
             ASSERT_EQ(row.size(), 7u) << name << " " << i;
             EXPECT_EQ(row[3] + "," + row[4], i >= 2 && i <= 4 ? "1,1" : "1,") << i;
-            EXPECT_NEAR(std::stod(row[5]), gps->latitudeAt, 0.51e-7) << name << " " << row[0];
-            EXPECT_NEAR(std::stod(row[6]), gps->longitudeAt, 0.51e-7) << name << " " << row[0];
+            EXPECT_NEAR(std::stod(row[5]), gps->latitudeAt, 0.51e-7) << name << row[0];
+            EXPECT_NEAR(std::stod(row[6]), gps->longitudeAt, 0.51e-7) << name << row[0];
         }
     }
 }
@@ -88,9 +81,8 @@ TEST(SectionClasses, QuartilesByDefaultAndRisingLimitsFromTheSettingsFile) {
                 saved.Save(dir.Path(), nullptr));
     ASSERT_TRUE(read.Load(dir.Path(), nullptr) && read.classLimits);
     EXPECT_EQ(read.classLimits->b, 2.5);
-    std::ifstream text(dir.File(SectionsSettingsFile::kFileName));
     EXPECT_NE(
-        std::string(std::istreambuf_iterator<char>(text), {}).find("\nclass_limits = 1, 2.5, 4\n"),
+        ReadFile(dir.File(SectionsSettingsFile::kFileName)).find("\nclass_limits = 1, 2.5, 4\n"),
         std::string::npos);
 }
 

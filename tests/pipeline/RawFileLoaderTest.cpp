@@ -100,8 +100,7 @@ TEST_F(RawFileLoaderTest, DecodesTheSegmentCalibrated) {
 TEST_F(RawFileLoaderTest, StepsThroughATwoSegmentFileThatShrinks) {
     doc->options.segmentGroups = 500;
     RawFileBuilder b;
-    b.activeChannels = 2;
-    b.groups = 1300;
+    b.activeChannels = 2, b.groups = 1300;
     const std::string path = Write(b);
     ASSERT_TRUE(loader.OpenNewFile(*doc, path, OpenOptions{false}).fileOpened);
     CKVTcontrol& o = doc->options;
@@ -163,8 +162,7 @@ TEST_F(RawFileLoaderTest, UnusableFilesAreRefusedAndTheDocumentKeepsWhatItHad) {
         Bytes bytes = b.Build();
         bytes.resize(k.size);
         ASSERT_TRUE(RawFileBuilder::WriteBytes(bad, bytes));
-        doc->options.geophoneSelect = k.select;
-        doc->options.centerFactor = k.factor;
+        doc->options.geophoneSelect = k.select, doc->options.centerFactor = k.factor;
         const LoadResult r = loader.OpenNewFile(*doc, k.path);
         EXPECT_FALSE(r.fileOpened || r.segmentRead);
         EXPECT_EQ(r.message, k.message);

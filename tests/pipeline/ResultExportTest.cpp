@@ -1,4 +1,5 @@
 #include "pipeline/ResultExport.h"
+#include "document/ByteOrder.h"
 #include "document/CVorlixDoc.h"
 #include "document/ConversionExport.h"
 #include "pipeline/RawFileLoader.h"
@@ -12,10 +13,8 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -31,11 +30,6 @@ using namespace resultexport;
 // The result of a read of a segment, in the export or not.
 using Fail = std::function<LoadResult(CVorlixDoc&, int segment, bool exporting)>;
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::string Record(float distance, float value) {
     std::uint8_t bytes[kRdoRecordBytes];
     StoreResultRecord(distance, value, bytes);
@@ -44,9 +38,7 @@ std::string Record(float distance, float value) {
 
 LoadResult Loaded(bool read, bool failed, const char* message) {
     LoadResult r;
-    r.segmentRead = read;
-    r.analysisFailed = failed;
-    r.message = message;
+    r.segmentRead = read, r.analysisFailed = failed, r.message = message;
     return r;
 }
 
@@ -75,13 +67,9 @@ TEST(ResultExportFormat, TextLineAndBinaryRecordByteForByte) {
 class ResultExportTest : public ::testing::Test {
 protected:
     void Reset() {
-        doc->rawPath = "raw.KVT";
-        doc->options.segmentCount = 4;
-        doc->options.currentSegment = 1;
-        doc->options.smoothMethod = 0;
-        doc->options.averageDistance = 3.5f;
-        doc->loadFrequency = 25.0f;
-        doc->sampleRate = 2000.0f;
+        doc->rawPath = "raw.KVT", doc->options.segmentCount = 4, doc->options.currentSegment = 1;
+        doc->options.smoothMethod = 0, doc->options.averageDistance = 3.5f;
+        doc->loadFrequency = 25.0f, doc->sampleRate = 2000.0f;
         doc->resultCount = 5; // left from before: never exported
         reads.clear();
         std::ofstream(dir.File("out.TXT"), std::ios::binary) << "old text";
@@ -143,10 +131,10 @@ TEST_F(ResultExportTest, WritesEverySegmentInOrderThenRereadsTheSegmentShown) {
         EXPECT_EQ(std::tuple(status.segmentCount, status.resultCount, status.jobs),
                   std::tuple(4, 3, std::min(jobs, 4)));
         // Smoothing 2 with 1 ft, the user's untouched, "raw.KVT": values 1127 + s + 0.25 j.
-        EXPECT_EQ(ReadText(dir.File("out.TXT")), "     127.00  1128.0000\r\n"
+        EXPECT_EQ(ReadFile(dir.File("out.TXT")), "     127.00  1128.0000\r\n"
                                                  "     128.00  1128.2500\r\n"
                                                  "     327.00  1130.0000\r\n");
-        EXPECT_EQ(ReadText(dir.File("out.RDO")), std::string(400, '\0') + Record(127, 1128) +
+        EXPECT_EQ(ReadFile(dir.File("out.RDO")), std::string(400, '\0') + Record(127, 1128) +
                                                      Record(128, 1128.25f) + Record(327, 1130));
         EXPECT_TRUE(jobs > 1 ? std::is_sorted(reads.begin(), reads.end()) && reads[0] >= 0
                              : reads == std::vector<int>({0, 1, 2, 3, 11}));
@@ -159,7 +147,7 @@ TEST_F(ResultExportTest, WritesEverySegmentInOrderThenRereadsTheSegmentShown) {
     const ExportStatus none =
         ExportResultsWith(*doc, Reader(nullptr), dir.File("out.TXT"), dir.File("out.RDO"));
     EXPECT_TRUE(none.ok && none.resultCount == 0) << none.message;
-    EXPECT_EQ(ReadText(dir.File("out.TXT")) + ReadText(dir.File("out.RDO")), "");
+    EXPECT_EQ(ReadFile(dir.File("out.TXT")) + ReadFile(dir.File("out.RDO")), "");
 }
 
 // The profile of the sections is what the export writes, whether the export writes files or
@@ -179,10 +167,8 @@ TEST_F(ResultExportTest, ProfileHoldsWhatTheExportWrites) {
                         .ok);
         EXPECT_TRUE(
             CollectResultsWith(*doc, Reader(nullptr), workers, collected, {.jobs = jobs}).ok);
-        EXPECT_EQ(std::tie(exported.distance, exported.value),
-                  std::tie(written.distance, written.value));
-        EXPECT_EQ(std::tie(collected.distance, collected.value),
-                  std::tie(written.distance, written.value));
+        EXPECT_EQ(std::tie(exported.distance, exported.value, collected.distance, collected.value),
+                  std::tie(written.distance, written.value, written.distance, written.value));
         EXPECT_EQ(reads.back(), 11); // the shown segment re-read after each
 
         const auto failing = [&] { return Reader(failAt3, false); };
@@ -309,7 +295,7 @@ TEST_F(ResultExportTest, FailedExportSaysWhyAndReplacesNothing) {
                   std::tuple(false, message, 0, c.reads && !*c.reads ? 0 : c.jobs));
         EXPECT_EQ(seen, c.reads ? c.reads : seen);
         EXPECT_EQ(status.finalReloadRun, !seen.empty());
-        EXPECT_EQ(ReadText(d + "out.TXT") + ReadText(d + "out.RDO"), "old textold binary");
+        EXPECT_EQ(ReadFile(d + "out.TXT") + ReadFile(d + "out.RDO"), "old textold binary");
         EXPECT_FALSE(dir.HasTemporaryFiles());
         ExpectSettingsKept();
     }
@@ -319,11 +305,7 @@ TEST_F(ResultExportTest, FailedExportSaysWhyAndReplacesNothing) {
 // window does (its own names, one worker per core): results per foot, the true ratio's.
 TEST(ResultExportEndToEnd, ExportedResultsFollowTheTrueRatioInSegmentOrder) {
     TempDir dir;
-    synth::Options options = SmallSynthOptions();
-    options.groups = 4000;
-    options.pictures = 0;
-    options.gpr = synth::Options::Gpr::None;
-    const SynthFiles files = GenerateSynthFiles(dir, options);
+    const SynthFiles files = GenerateSynthFiles(dir, PlainRoad(4000));
     ASSERT_TRUE(files.ok) << files.error;
     auto doc = std::make_unique<CVorlixDoc>(dir.Path());
     doc->options.segmentGroups = 1500;
@@ -333,7 +315,7 @@ TEST(ResultExportEndToEnd, ExportedResultsFollowTheTrueRatioInSegmentOrder) {
     ASSERT_TRUE(loader.OpenNewFile(*doc, files.kvt).segmentRead);
     const ExportStatus status = ExportResults(*doc, loader);
     ASSERT_TRUE(status.ok && status.segmentCount == 3) << status.message;
-    std::istringstream text(ReadText(doc->txtPath));
+    std::istringstream text(ReadFile(doc->txtPath));
     std::vector<std::pair<double, double>> results;
     for (double distance, value; text >> distance >> value;)
         results.push_back({distance, value});
@@ -363,17 +345,12 @@ TEST(ResultExportEndToEnd, ExportedResultsFollowTheTrueRatioInSegmentOrder) {
                          doc->options.averageDistance),
               std::tuple(0, smoothing::kBlockAverage, 2.5f));
     // A band the library cannot design stops the export in its first segment.
-    doc->options.bandpassLow = 40.0f;
-    doc->options.bandpassHigh = 20.0f;
+    doc->options.bandpassLow = 40.0f, doc->options.bandpassHigh = 20.0f;
     const ExportStatus bad = ExportResults(*doc, loader, dir.File("b.TXT"), dir.File("b.RDO"),
                                            ExportOptions{.jobs = 1, .reloadShownSegment = false});
     EXPECT_EQ(bad.message,
               "Segment 1 of 3: analysis failed: Math Exception: Invalid band specification.");
 }
-
-} // namespace
-
-namespace {
 
 // The raw file goes or shrinks while it is exported: the export stops at the segment it could
 // not read and replaces nothing; the document holds only a segment it could read again.
@@ -389,8 +366,7 @@ TEST(ResultExportOfAChangingFile, StopsSaysWhyAndKeepsTheDocumentTrue) {
         SCOPED_TRACE(k.name);
         TempDir dir;
         RawFileBuilder b;
-        b.activeChannels = 2;
-        b.groups = 1300;
+        b.activeChannels = 2, b.groups = 1300;
         const std::string raw = dir.File("t.KVT");
         ASSERT_TRUE(b.Write(raw));
         auto doc = std::make_unique<CVorlixDoc>(dir.Path());
@@ -398,20 +374,19 @@ TEST(ResultExportOfAChangingFile, StopsSaysWhyAndKeepsTheDocumentTrue) {
         doc->options.segmentGroups = 500;
         RawFileLoader loader;
         ASSERT_TRUE(loader.OpenNewFile(*doc, raw).segmentRead);
-        std::ofstream(doc->txtPath) << "old text";
-        std::ofstream(doc->rdoPath) << "old binary";
+        std::ofstream(doc->txtPath) << "old text", std::ofstream(doc->rdoPath) << "old binary";
+        const auto change = [&](long long done, long long) {
+            if (done == 1 && k.size < 0)
+                std::filesystem::remove(raw);
+            else if (done == 1)
+                std::filesystem::resize_file(raw, k.size);
+        };
         const ExportStatus status =
-            ExportResults(*doc, loader, doc->txtPath, doc->rdoPath, ExportOptions{.jobs = 1},
-                          [&](long long done, long long) {
-                              if (done == 1 && k.size < 0)
-                                  std::filesystem::remove(raw);
-                              else if (done == 1)
-                                  std::filesystem::resize_file(raw, k.size);
-                          });
+            ExportResults(*doc, loader, doc->txtPath, doc->rdoPath, {.jobs = 1}, change);
         std::string message = "Segment 2 of 2: " + k.message;
         message.replace(message.find('@'), 1, raw);
         EXPECT_EQ(std::tuple(status.ok, status.message), std::tuple(false, message));
-        EXPECT_EQ(ReadText(doc->txtPath) + ReadText(doc->rdoPath), "old textold binary");
+        EXPECT_EQ(ReadFile(doc->txtPath) + ReadFile(doc->rdoPath), "old textold binary");
         EXPECT_FALSE(dir.HasTemporaryFiles());
         EXPECT_EQ((std::vector<int>{doc->pointCount, doc->options.segmentCount,
                                     doc->options.currentSegment}),
@@ -428,31 +403,22 @@ TEST(ResultExportOfAChangingFile, StopsSaysWhyAndKeepsTheDocumentTrue) {
 // along the road to the end of the file.
 TEST(ResultExportEndToEnd, AFileOfMoreThan200000GroupsExportsEverySegment) {
     TempDir dir;
-    synth::Options options;
-    options.groups = 12'800; // one segment, 16 times below: more than the generator makes
-    options.channels = 2;
-    options.pictures = 0;
-    options.writeCompanions = false;
+    synth::Options options = PlainRoad(12'800); // 16 times below: more than the generator makes
+    options.channels = 2, options.writeCompanions = false;
     const SynthFiles files = GenerateSynthFiles(dir, options);
     ASSERT_TRUE(files.ok) << files.error;
     // The road again and again, its distances running on from the last one.
-    const std::string road = ReadText(files.kvt);
+    const std::string road = ReadFile(files.kvt);
     constexpr std::size_t kGroupBytes = 2 * 500 + 100;
-    float end = 0.0f;
-    std::memcpy(&end, &road[road.size() - kGroupBytes + 12], 4);
-    std::ofstream out(files.kvt, std::ios::binary);
-    out << road.substr(0, 8000);
+    const float end = byteorder::LoadLE<float>(&road[road.size() - kGroupBytes + 12]);
+    std::string copies = road.substr(0, 8000);
     for (int copy = 0; copy < 16; ++copy) {
         std::string groups = road.substr(8000);
-        for (std::size_t at = 12; at < groups.size(); at += kGroupBytes) {
-            float distance = 0.0f;
-            std::memcpy(&distance, &groups[at], 4);
-            distance += static_cast<float>(copy) * end;
-            std::memcpy(&groups[at], &distance, 4);
-        }
-        out << groups;
+        for (std::size_t at = 12; at < groups.size(); at += kGroupBytes)
+            byteorder::StoreLE(&groups[at], byteorder::LoadLE<float>(&groups[at]) + copy * end);
+        copies += groups;
     }
-    out.close();
+    std::ofstream(files.kvt, std::ios::binary) << copies;
     auto doc = std::make_unique<CVorlixDoc>(dir.Path());
     RawFileLoader loader;
     ASSERT_TRUE(loader.OpenNewFile(*doc, files.kvt, OpenOptions{false}).fileOpened);
@@ -460,7 +426,7 @@ TEST(ResultExportEndToEnd, AFileOfMoreThan200000GroupsExportsEverySegment) {
                                               ExportOptions{.reloadShownSegment = false});
     ASSERT_TRUE(status.ok) << status.message;
     EXPECT_EQ(std::tuple(status.segmentCount, doc->options.segmentCount), std::tuple(16, 16));
-    std::istringstream text(ReadText(doc->txtPath));
+    std::istringstream text(ReadFile(doc->txtPath));
     double first = -1.0, last = 0.0, widestGap = 0.0;
     std::int64_t count = 0;
     for (double distance, value; text >> distance >> value; ++count) {

@@ -10,20 +10,14 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 
 namespace {
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The steps of the truth table: where its section factor changes, and by how much.
 std::vector<std::pair<double, double>> TrueSteps(const std::string& truthPath) {
-    std::istringstream text(ReadText(truthPath));
+    std::istringstream text(ReadFile(truthPath));
     std::string line;
     std::getline(text, line);
     EXPECT_EQ(line, "distance_ft,true_ratio,section_factor");
@@ -44,9 +38,8 @@ TEST(SectionsEndToEnd, FindsEveryMarkedStepOfAGeneratedRoad) {
     for (std::uint64_t seed : {1, 2, 3}) {
         SCOPED_TRACE(seed);
         TempDir dir;
-        synth::Options options = SmallSynthOptions();
-        options.groups = 4000, options.seed = seed, options.sections = 5, options.noise = 0.02;
-        options.pictures = 0, options.gpr = synth::Options::Gpr::None;
+        synth::Options options = PlainRoad(4000);
+        options.seed = seed, options.sections = 5, options.noise = 0.02;
         const SynthFiles files = GenerateSynthFiles(dir, options);
         ASSERT_TRUE(files.ok) << files.error;
 
@@ -97,19 +90,19 @@ TEST(SectionsCsv, PathsAndFilesWrittenWholeOrNotAtAll) {
     std::string error;
     ASSERT_TRUE(sectionsexport::WriteCsvFiles(csv, result, &error)) << error;
     // Quoted where RFC 4180 asks; a cov with no number stays empty.
-    EXPECT_EQ(ReadText(csv.sections),
+    EXPECT_EQ(ReadFile(csv.sections),
               "section,start_ft,end_ft,start_station,end_station,results,mean,sd,cov,"
               "characteristic,p90,p95,min,max\r\n"
               "1,5279.99,12345.68,5280.0,\"2+\"\"x\"\",y\",3,1.2346,0.0000,,-1.0000,0.0000,"
               "0.0000,0.0000,0.0000\r\n");
-    EXPECT_EQ(ReadText(csv.flags), "flag,start_ft,end_ft,start_station,end_station,results,peak,"
+    EXPECT_EQ(ReadFile(csv.flags), "flag,start_ft,end_ft,start_station,end_station,results,peak,"
                                    "peak_ft,mean\r\n1,1.00,2.00,1.0,2.0,2,3.0000,1.50,2.5000\r\n");
     // A folder in the flags file's way: neither file is replaced.
     std::filesystem::remove(csv.flags);
     std::filesystem::create_directory(csv.flags);
     EXPECT_FALSE(sectionsexport::WriteCsvFiles(csv, {}, &error));
     EXPECT_NE(error.find("f.csv"), std::string::npos) << error;
-    EXPECT_NE(ReadText(csv.sections).find("5279.99"), std::string::npos);
+    EXPECT_NE(ReadFile(csv.sections).find("5279.99"), std::string::npos);
     EXPECT_FALSE(dir.HasTemporaryFiles());
 }
 
@@ -125,7 +118,7 @@ TEST(SectionsSettings, UnknownLinesKeptBadValuesNamed) {
     EXPECT_EQ(file.parameters.section.minLength, 500.0); // missing: the default
     ASSERT_TRUE(file.Set("threshold", "", &error) && file.Set("gap", "2.5", &error));
     ASSERT_TRUE(file.Save(dir.Path(), &error)) << error;
-    EXPECT_EQ(ReadText(path), "# road class B\nk = 1.64\ncolour = red\nthreshold = \n"
+    EXPECT_EQ(ReadFile(path), "# road class B\nk = 1.64\ncolour = red\nthreshold = \n"
                               "min_length = 500\nalpha = 0.05\nmerge = 0\ngap = 2.5\n"
                               "min_flag = 3\n");
 

@@ -67,10 +67,6 @@ struct RawFileBuilder {
 // Calibration and band for files made with RawFileBuilder: the factors are set, the band is
 // the 30 Hz band of the real tests.
 inline void SetTestCalibration(CKVTcontrol& o) {
-    o.loadFactor = 2.5f;
-    o.centerFactor = 0.8f;
-    o.frontFactor = 1.25f;
-    o.rearFactor = 3.0f;
-    o.bandpassLow = 25.0f;
-    o.bandpassHigh = 35.0f;
+    o.loadFactor = 2.5f, o.centerFactor = 0.8f, o.frontFactor = 1.25f, o.rearFactor = 3.0f;
+    o.bandpassLow = 25.0f, o.bandpassHigh = 35.0f;
 }

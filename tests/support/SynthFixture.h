@@ -18,8 +18,14 @@ struct SynthFiles {
 // A short test (100 s, about 1500 ft at 10 mph) with a few pictures: quick to write and read.
 inline synth::Options SmallSynthOptions() {
     synth::Options options;
-    options.groups = 400;
-    options.pictures = 8;
+    options.groups = 400, options.pictures = 8;
+    return options;
+}
+
+// A test of `groups` groups without pictures or GPR scans, which the analysis alone needs.
+inline synth::Options PlainRoad(int groups) {
+    synth::Options options = SmallSynthOptions();
+    options.groups = groups, options.pictures = 0, options.gpr = synth::Options::Gpr::None;
     return options;
 }
 
@@ -31,11 +37,8 @@ inline SynthFiles GenerateSynthFiles(const TempDir& dir,
     SynthFiles files;
     files.base = dir.File(name);
     options.outBase = files.base;
-    files.options = options;
-    files.kvt = files.base + ".KVT";
-    files.gps = files.base + ".GPS";
-    files.img = files.base + ".IMG";
-    files.dat = files.base + ".DAT";
+    files.options = options, files.kvt = files.base + ".KVT", files.gps = files.base + ".GPS";
+    files.img = files.base + ".IMG", files.dat = files.base + ".DAT";
     files.truth = files.base + ".truth.csv";
     files.settings =
         (options.workDir.empty() ? dir.Path() : options.workDir) + "/Vorlixcontrol.dat";

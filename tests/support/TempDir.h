@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 // A fresh folder under /tmp, removed with everything in it at the end of the test.
@@ -33,3 +35,9 @@ public:
 private:
     std::string path_;
 };
+
+// The bytes of a file as a string or a byte vector; empty when it cannot be read.
+template <typename Bytes = std::string> Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}

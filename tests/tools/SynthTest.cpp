@@ -21,8 +21,8 @@ struct Kvt {
     std::size_t size; // of a group
     int groups;
     Kvt(const std::string& path, int channels)
-        : bytes(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}),
-          size(channels * 500u + 100u), groups(static_cast<int>((bytes.size() - 8000) / size)) {}
+        : bytes(ReadFile<std::vector<std::uint8_t>>(path)), size(channels * 500u + 100u),
+          groups(static_cast<int>((bytes.size() - 8000) / size)) {}
     float Distance(int g) const { return byteorder::LoadLE<float>(&bytes[8000 + size * g + 12]); }
 };
 

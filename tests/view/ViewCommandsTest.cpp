@@ -15,7 +15,7 @@ class ViewCommandsTest : public QObject {
     Q_OBJECT
 
     using SpectrumCases = Cases<int, QPoint, QString, QList<int>>; // points, window, moves, ...
-    using ResizeCases = Cases<ViewCommand>;
+    using ChangedCases = Cases<int, int, QString>; // groups left (-1: gone), segment, status
     // edits, geophone chosen, OK, settings writable; stored, read again, ratio scale
     using OptionsCases = Cases<QStringList, int, bool, bool, bool, bool, double>;
 
@@ -32,16 +32,9 @@ class ViewCommandsTest : public QObject {
     static std::vector<float> Ratios(const CVorlixDoc& d) {
         return {d.cycleRatio.data(), d.cycleRatio.data() + d.cycleCount};
     }
-    static std::string Bytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
     // A road of 2500 groups, without pictures or GPR; without companions if `bare`.
     static SynthFiles Road(const TempDir& dir, bool bare = false) {
-        synth::Options options = SmallSynthOptions();
-        options.groups = 2500;
-        options.pictures = 0;
-        options.gpr = synth::Options::Gpr::None;
+        synth::Options options = PlainRoad(2500);
         options.writeCompanions = !bare;
         return GenerateSynthFiles(dir, options, bare ? "bare" : "road");
     }
@@ -120,7 +113,8 @@ private slots:
         t->view.RunCommand(ViewCommand::PreviousPage);
         const QImage marked = t->view.Picture();
         QVERIFY(marked != first);
-        t->view.SetClientSize(QSize(640, 480));
+        t->view.SetClientSize(QSize(640, 480)); // drawn again at each size
+        QVERIFY(t->view.Picture().size() == QSize(640, 480) && !IsBlank(t->view.Picture()));
         t->view.SetClientSize(QSize(1000, 800));
         QCOMPARE(t->view.Picture(), marked);
 
@@ -132,12 +126,8 @@ private slots:
         t->view.RunCommand(ViewCommand::PreviousPage);
         QCOMPARE(t->view.CurrentScreen(), CVorlixView::Screen::Signal);
         QCOMPARE(int(t->view.Objects().signalFigure.currentPage), pages - 2);
-    }
-
-    void spectrumPagingMovesTheWindow() {
-        auto t = Opened();
+        // The spectrum pages by its window of 5000 points.
         t->view.RunCommand(ViewCommand::GeoSpectrum);
-        QCOMPARE(t->view.CurrentSpectrumWindow(), (SpectrumWindow{0, 5000}));
         t->view.RunCommand(ViewCommand::NextPage);
         QCOMPARE(t->view.CurrentSpectrumWindow(), (SpectrumWindow{5000, 10000}));
         QCOMPARE(t->view.CurrentScreen(), CVorlixView::Screen::Spectrum);
@@ -169,48 +159,22 @@ private slots:
         QCOMPARE(got, expected);
     }
 
-    void resizeDrawsTheScreenAgain_data() {
-        auto row = ResizeCases::Declare();
-        row("result", ViewCommand::ResultView);
-        row("spectrum", ViewCommand::LoadSpectrum);
-        row("other", ViewCommand::Other);
-    }
-    void resizeDrawsTheScreenAgain() {
-        auto [command] = ResizeCases::Fetch();
-        auto t = Opened();
-        t->view.RunCommand(command);
-        const QImage big = t->view.Picture();
-        t->view.SetClientSize(QSize(640, 480));
-        QCOMPARE(t->view.Picture().size(), QSize(640, 480));
-        QVERIFY(!IsBlank(t->view.Picture()));
-        t->view.SetClientSize(QSize(1000, 800));
-        QCOMPARE(t->view.Picture(), big);
-    }
-
     // The file changed on disk after the open (in a folder whose name is not ASCII): a segment
     // button says so, and the window holds only a segment it read.
     void segmentButtonOnAChangedFileSaysWhatItRead_data() {
-        QTest::addColumn<int>("groupsLeft"); // -1: the file is gone
-        QTest::addColumn<int>("segmentShown");
-        QTest::addColumn<QString>("status"); // "@" stands for the file's path
-        QTest::newRow("gone") << -1 << 0 << "Cannot open \"@\": No such file or directory";
-        QTest::newRow("one segment left")
-            << 700 << 0 << "@ has changed: it now has 1 segments; segment 1 is shown.";
-        QTest::newRow("no whole group left")
-            << 0 << 0 << "\"@\" holds no whole group of samples (8000 bytes).";
-        QTest::newRow("both segments left") << 1000 << 1 << "";
+        auto row = ChangedCases::Declare(); // "@" stands for the file's path
+        row("gone", -1, 0, "Cannot open \"@\": No such file or directory");
+        row("one segment left", 700, 0,
+            "@ has changed: it now has 1 segments; segment 1 is shown.");
+        row("no whole group left", 0, 0, "\"@\" holds no whole group of samples (8000 bytes).");
+        row("both segments left", 1000, 1, "");
     }
     void segmentButtonOnAChangedFileSaysWhatItRead() {
-        QFETCH(int, groupsLeft);
-        QFETCH(int, segmentShown);
-        QFETCH(QString, status);
+        auto [groupsLeft, segmentShown, status] = ChangedCases::Fetch();
         TempDir dir;
         std::filesystem::create_directory(dir.File("Straße 2"));
-        synth::Options options;
-        options.groups = 1300;
+        synth::Options options = PlainRoad(1300);
         options.channels = 2;
-        options.pictures = 0;
-        options.gpr = synth::Options::Gpr::None;
         const SynthFiles files = GenerateSynthFiles(dir, options, "Straße 2/road");
         QVERIFY2(files.ok, files.error.c_str());
         ViewUnderTest t(dir.File("Straße 2")); // with the settings of the files
@@ -255,7 +219,6 @@ private slots:
         auto row = OptionsCases::Declare();
         const QStringList smoothing{"movingAverageCount=5"};
         row("load factor", {"loadFactor=5"}, -1, true, true, true, true, 0.5);
-        row("geophone factor", {"centerFactor=11.2"}, -1, true, true, true, true, 0.5);
         row("band", {"bandpassLow=20", "bandpassHigh=40"}, -1, true, true, true, true, 0);
         row("smoothing", smoothing, -1, true, true, true, false, 1);
         row("settings file not writable", smoothing, -1, true, false, false, false, 1);
@@ -271,7 +234,7 @@ private slots:
         ViewUnderTest t(work.Path());
         Open(t, files);
         t.view.RunCommand(ViewCommand::NextSegment);
-        const std::string settings = Bytes(files.settings);
+        const std::string settings = ReadFile(files.settings);
         if (!writable)
             t.doc.options.settingsPath = work.File("gone/Vorlixcontrol.dat");
         const auto groupSize = (std::filesystem::file_size(files.kvt) - 8000) / 2500;
@@ -282,7 +245,7 @@ private slots:
         t.host.statuses.clear();
         UseOptions(t.host, edits, geophone, ok);
         t.view.RunCommand(ViewCommand::Options);
-        QCOMPARE(Bytes(files.settings) != settings, stored);
+        QCOMPARE(ReadFile(files.settings) != settings, stored);
         QCOMPARE(t.host.statuses.join("").contains("gone"), !writable);
         QCOMPARE(t.host.title.contains(" 2200 group"), reread);
         QCOMPARE(t.view.CurrentScreen(), CVorlixView::Screen::Result);
@@ -328,37 +291,24 @@ private slots:
     }
 
     // Without a chosen range (Chart-Min equal to Chart-Max, as without a settings file) the
-    // result chart's axis covers every ratio drawn.
-    void resultChartWithoutRangeTakesTheData() {
+    // result chart's axis covers every ratio drawn. The settings' texts are Latin-1 bytes, shown
+    // as the letters they stand for.
+    void resultChartWithoutRangeTakesTheDataAndShowsAccentedTitles() {
         ViewUnderTest t(dir_.Path());
-        t.doc.options.chartMin[CKVTcontrol::kResultChartRow] = 0.0f;
-        t.doc.options.chartMax[CKVTcontrol::kResultChartRow] = 0.0f;
+        const int row = CKVTcontrol::kResultChartRow;
+        t.doc.options.chartMin[row] = t.doc.options.chartMax[row] = 0.0f;
+        t.doc.options.chartTitle[row] = "D\xe9"
+                                        "flexion \xe0 20 \xb0"
+                                        "C";
+        t.doc.options.chartXLabel[row] = "Distance (\xb5m)";
         Open(t, road_);
         const std::vector<float> ratios = Ratios(t.doc);
         const auto [low, high] = std::minmax_element(ratios.begin(), ratios.end());
         const Caxis& axis = t.view.Objects().resultChart.yAxis;
         QVERIFY(axis.axisLow <= *low && axis.axisHigh >= *high);
         QVERIFY(axis.axisHigh - axis.axisLow < 4 * (*high - *low));
-    }
-
-    // The settings file's texts are Latin-1 bytes, shown as the letters they stand for.
-    void accentedTitlesAreShown() {
-        TempDir work;
-        CKVTcontrol stored;
-        stored.settingsPath = road_.settings;
-        QVERIFY(stored.LoadSettings());
-        const int row = CKVTcontrol::kResultChartRow;
-        stored.chartTitle[row] = "D\xe9"
-                                 "flexion \xe0 20 \xb0"
-                                 "C";
-        stored.chartXLabel[row] = "Distance (\xb5m)";
-        stored.settingsPath = work.File(CKVTcontrol::kSettingsFileName);
-        QVERIFY(stored.SaveSettings());
-        ViewUnderTest t(work.Path());
-        Open(t, road_);
-        const CkelGeneralChart& chart = t.view.Objects().resultChart;
-        QCOMPARE(chart.title, QString::fromUtf8("Déflexion à 20 °C"));
-        QCOMPARE(chart.xTitle, QString::fromUtf8("Distance (µm)"));
+        QCOMPARE(t.view.Objects().resultChart.title, QString::fromUtf8("Déflexion à 20 °C"));
+        QCOMPARE(t.view.Objects().resultChart.xTitle, QString::fromUtf8("Distance (µm)"));
     }
 
     // "Other" after a file with a GPS track, on a file without one, shows what it shows for
