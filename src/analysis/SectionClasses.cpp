@@ -1,22 +1,10 @@
 #include "analysis/SectionClasses.h"
+#include "analysis/Sections.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace sections {
-
-namespace {
-
-double Percentile(const std::vector<double>& sorted, double q) {
-    const double position = static_cast<double>(sorted.size() - 1) * q / 100.0;
-    const std::size_t below = static_cast<std::size_t>(position);
-    if (below + 1 >= sorted.size())
-        return sorted[below];
-    const double fraction = position - static_cast<double>(below);
-    return sorted[below] + fraction * (sorted[below + 1] - sorted[below]);
-}
-
-} // namespace
 
 ClassLimits DefaultClassLimits(const std::vector<Section>& sections) {
     std::vector<double> values;

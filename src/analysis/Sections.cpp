@@ -145,16 +145,6 @@ bool Before(double a, double b) {
     return a < b || (!std::isnan(a) && std::isnan(b));
 }
 
-// The value at position (n - 1) * q / 100 of the sorted values, linearly interpolated.
-double Percentile(const std::vector<double>& sorted, double q) {
-    const double position = static_cast<double>(sorted.size() - 1) * q / 100.0;
-    const std::size_t below = static_cast<std::size_t>(position);
-    if (below + 1 >= sorted.size())
-        return sorted[below];
-    const double fraction = position - static_cast<double>(below);
-    return sorted[below] + fraction * (sorted[below + 1] - sorted[below]);
-}
-
 Section Describe(const Profile& profile, const Span& span, double k, std::vector<double>& scratch) {
     const std::vector<double>& v = profile.value;
     Section s;
@@ -207,6 +197,16 @@ Flag DescribeFlag(const Profile& profile, std::size_t first, std::size_t last) {
 }
 
 } // namespace
+
+// The value at position (n - 1) * q / 100 of the sorted values, linearly interpolated.
+double Percentile(const std::vector<double>& sorted, double q) {
+    const double position = static_cast<double>(sorted.size() - 1) * q / 100.0;
+    const std::size_t below = static_cast<std::size_t>(position);
+    if (below + 1 >= sorted.size())
+        return sorted[below];
+    const double fraction = position - static_cast<double>(below);
+    return sorted[below] + fraction * (sorted[below + 1] - sorted[below]);
+}
 
 std::string StationOf(double feet) {
     char text[64];

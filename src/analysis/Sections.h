@@ -77,6 +77,10 @@ struct Result {
 // below a mile.
 std::string StationOf(double feet);
 
+// The value at position (n - 1) * q / 100 of the sorted values (at least one), linearly
+// interpolated: p90 and p95 of a section, the default class limits.
+double Percentile(const std::vector<double>& sorted, double q);
+
 std::vector<Section> FindSections(const Profile& profile, const SectionParameters& parameters);
 std::vector<Flag> FindFlags(const Profile& profile, const std::vector<Section>& sections,
                             const FlagParameters& parameters);
