@@ -442,6 +442,8 @@ void CVorlixView::ConversionExport() {
         host_.ShowStatus(QStringLiteral("Converted %1 groups to %2 and %3")
                              .arg(status.groupCount)
                              .arg(FromStd(status.aPath), FromStd(status.cPath)));
+    else if (status.message == kCancelledMessage)
+        host_.ShowStatus(QStringLiteral("Conversion cancelled; no file was replaced."));
     else
         host_.ShowStatus(QStringLiteral("Conversion failed: %1").arg(FromStd(status.message)));
 }

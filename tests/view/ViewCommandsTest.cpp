@@ -192,7 +192,7 @@ private slots:
         QVERIFY(t.host.messages.isEmpty());
     }
 
-    void exportWritesTheFileAndCancelReplacesNothing() {
+    void exportWritesTheFileAndCancelsReplaceNothing() {
         auto t = Opened();
         const std::string txt = t->doc.txtPath;
         std::filesystem::remove(txt);
@@ -201,6 +201,10 @@ private slots:
         QVERIFY(!std::filesystem::exists(txt));
         QCOMPARE(t->host.statuses.last(),
                  QStringLiteral("Export cancelled; no file was replaced."));
+        t->host.filesToChoose << QString::fromStdString(t->doc.rawPath);
+        t->view.RunCommand(ViewCommand::ConversionExport);
+        QCOMPARE(t->host.statuses.last(),
+                 QStringLiteral("Conversion cancelled; no file was replaced."));
         QVERIFY(!dir_.HasTemporaryFiles());
         t->host.cancelProgressAfter = -1;
         t->view.RunCommand(ViewCommand::TextExport);
