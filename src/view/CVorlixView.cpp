@@ -5,6 +5,7 @@
 #include "charts/ReportFacts.h"
 #include "document/CVorlixDoc.h"
 #include "document/ConversionExport.h"
+#include "pipeline/GeoExport.h"
 #include "pipeline/GeoTrack.h"
 #include "pipeline/ResultExport.h"
 #include "pipeline/SectionsExport.h"
@@ -361,12 +362,8 @@ void CVorlixView::DrawMapScreen() {
     if (mapStale_) {
         static const sections::Profile kNoProfile;
         static const sections::Result kNoResult;
-        const sections::ClassLimits limits =
-            classLimits_ ? *classLimits_
-                         : sections::DefaultClassLimits(road ? road->sections
-                                                             : std::vector<sections::Section>{});
         map_.SetScene(BuildMapScene(road ? profile_ : kNoProfile, road ? *road : kNoResult,
-                                    geo::GeoTrack(doc_.gps), limits),
+                                    geo::GeoTrack(doc_.gps), ClassLimitsOf(road)),
                       mapPath_ == doc_.rawPath);
         mapPath_ = doc_.rawPath;
         mapStale_ = false;
@@ -410,13 +407,10 @@ void CVorlixView::TextExport() {
         MapSceneChanged();
         emit sectionsChanged();
         Redraw();
-        const sectionsexport::CsvPaths paths = sectionsexport::CsvPathsOf(doc_.rawPath);
-        std::string error;
-        const QString csv =
-            sectionsexport::WriteCsvFiles(paths, sections_, &error)
-                ? QStringLiteral(", sections and flags to %1 and %2")
-                      .arg(FromStd(paths.sections), FromStd(paths.flags))
-                : QStringLiteral("; the sections were not written: %1").arg(FromStd(error));
+        QString written, error;
+        const QString csv = WriteSectionFiles(sections_, &written, &error)
+                                ? QStringLiteral(", %1").arg(written)
+                                : QStringLiteral("; the sections were not written: %1").arg(error);
         host_.ShowStatus(QStringLiteral("Exported %1 results of %2 segments to %3 and %4%5")
                              .arg(status.resultCount)
                              .arg(status.segmentCount)
@@ -834,13 +828,47 @@ bool CVorlixView::WriteSectionsCsv() {
         host_.ShowStatus(QStringLiteral("No sections to write yet."));
         return false;
     }
-    const sectionsexport::CsvPaths paths = sectionsexport::CsvPathsOf(doc_.rawPath);
-    std::string error;
-    if (!sectionsexport::WriteCsvFiles(paths, *result, &error)) {
-        host_.ShowStatus(QStringLiteral("The sections were not written: %1").arg(FromStd(error)));
+    QString written, error;
+    if (!WriteSectionFiles(*result, &written, &error)) {
+        host_.ShowStatus(QStringLiteral("The sections were not written: %1").arg(error));
         return false;
     }
-    host_.ShowStatus(QStringLiteral("Sections written to %1 and %2")
-                         .arg(FromStd(paths.sections), FromStd(paths.flags)));
+    host_.ShowStatus(QStringLiteral("Written: %1").arg(written));
+    return true;
+}
+
+sections::ClassLimits CVorlixView::ClassLimitsOf(const sections::Result* result) const {
+    if (classLimits_)
+        return *classLimits_;
+    return sections::DefaultClassLimits(result ? result->sections
+                                               : std::vector<sections::Section>{});
+}
+
+bool CVorlixView::WriteSectionFiles(const sections::Result& result, QString* written,
+                                    QString* error) const {
+    std::string why;
+    const geo::GeoTrack track(doc_.gps);
+    if (!track.Usable()) {
+        const sectionsexport::CsvPaths paths = sectionsexport::CsvPathsOf(doc_.rawPath);
+        if (!sectionsexport::WriteCsvFiles(paths, result, &why)) {
+            *error = FromStd(why);
+            return false;
+        }
+        *written =
+            QStringLiteral("sections and flags to %1 and %2 (no map files: %3)")
+                .arg(FromStd(paths.sections), FromStd(paths.flags), FromStd(track.Problem()));
+        return true;
+    }
+    const geoexport::GeoPaths paths = geoexport::GeoPathsOf(doc_.rawPath);
+    const geoexport::GeoInput input{profile_, result, ClassLimitsOf(&result), track,
+                                    std::filesystem::path(doc_.rawPath).filename().string()};
+    if (!geoexport::WriteGeoFiles(paths, input, &why)) {
+        *error = FromStd(why);
+        return false;
+    }
+    *written = QStringLiteral("sections and flags to %1 and %2, located results and map files to "
+                              "%3, %4 and %5")
+                   .arg(FromStd(paths.sections), FromStd(paths.flags), FromStd(paths.results),
+                        FromStd(paths.geojson), FromStd(paths.kml));
     return true;
 }

@@ -75,7 +75,9 @@ public:
     // another is shown, then data view 1 with a pick at the distance. False when no segment
     // holds it.
     bool ShowRoadAt(double distance);
-    // The two CSV files of the sections beside the raw file; the outcome is on the status bar.
+    // The sections' files beside the raw file: the sections and flags CSV, and with a GPS track
+    // in degrees also the results CSV, the GeoJSON and the KML (the CSVs then with their
+    // coordinates). The outcome is on the status bar.
     bool WriteSectionsCsv();
     // The map screen's scene and view (tests).
     const MapScreen& Map() const { return map_; }
@@ -138,6 +140,11 @@ private:
     SectionsJob sectionsJob_;
     sections::Parameters sectionParameters_;
     sections::Result sections_;
+    // Writes the sections' files of `result` (see WriteSectionsCsv); returns what was written, or
+    // false with `error`.
+    bool WriteSectionFiles(const sections::Result& result, QString* written, QString* error) const;
+    sections::ClassLimits ClassLimitsOf(const sections::Result* result) const;
+
     sections::Profile profile_;                        // the profile the sections were found in
     std::optional<sections::ClassLimits> classLimits_; // of Vorlixsections.ini; none: quartiles
     std::string sectionsPath_; // the raw file the sections belong to; empty: none

@@ -12,8 +12,10 @@
 #include <QDockWidget>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QtTest>
 
+#include <filesystem>
 #include <memory>
 
 // The sections in the window, on a generated road of two segments: computed in the background
@@ -84,6 +86,16 @@ private slots:
         const QStringList cells = lines[0].split('\t');
         QCOMPARE(QStringList({QString::number(cells.size()), cells[0], cells[7]}),
                  QStringList({"9", "1", flags.item(0, 7)->text()}));
+    }
+
+    // The panel's files: with the generated GPS track in degrees, the map files too.
+    void writesTheSectionsAndMapFiles() {
+        QVERIFY(View().WriteSectionsCsv());
+        const std::string base = data_.File("road");
+        for (const char* end : {".sections.csv", ".flags.csv", ".results.csv", ".geojson", ".kml"})
+            QVERIFY2(std::filesystem::file_size(base + end) > 0, end);
+        QVERIFY(
+            frame_->statusBar()->currentMessage().endsWith(QString::fromStdString(base + ".kml")));
     }
 
     // A double-click on a flag of the other segment reads that segment and shows data view 1
