@@ -148,6 +148,11 @@ TEST(GeoExport, StationsAsTextAndFilesWrittenWholeOrNotAtAll) {
     EXPECT_EQ(error, "Cannot write \"" + paths.geojson + "\": Is a directory");
     EXPECT_FALSE(std::filesystem::exists(paths.sections));
     std::filesystem::remove(paths.geojson);
+    geoexport::GeoPaths lost = paths;
+    lost.kml = dir.File("no/road.kml");
+    EXPECT_FALSE(geoexport::WriteGeoFiles(lost, input, &error));
+    EXPECT_EQ(error.rfind("Cannot create \"" + lost.kml + "\": ", 0), 0u) << error;
+    EXPECT_FALSE(std::filesystem::exists(paths.sections));
     EXPECT_TRUE(geoexport::WriteGeoFiles(paths, input, &error));
     EXPECT_EQ(error, "");
 }
