@@ -120,8 +120,8 @@ TEST(GeoExport, Utf8EdgesAndOnePointTrack) {
               std::string::npos);
 }
 
-// Stations stay strings however they read; a folder in one file's way leaves every file as it
-// was and says so, and a later write that succeeds clears the message.
+// Stations stay strings however they read. A folder in one file's way, or one file's folder
+// missing, leaves every file as it was and says so; a later write that succeeds clears the message.
 TEST(GeoExport, StationsAsTextAndFilesWrittenWholeOrNotAtAll) {
     auto gps = std::make_unique<CNMEA>();
     gps->track[gps->trackCount++] = {38.1, -91.2, 0, 0, 100};
