@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <memory>
 
 // Rows before the track, at its start, between points, on a point with a twin of the same
@@ -40,6 +41,7 @@ TEST(GeoExport, ResultCoordinatesAreTheGpsLookups) {
             gps->LookupByDistance(static_cast<float>(profile.distance[i]));
             const std::vector<std::string>& row = rows[i + 1];
             ASSERT_EQ(row.size(), 7u) << name << " " << i;
+            EXPECT_EQ(row[1], i == 2 ? "104.2" : row[1]) << name;
             EXPECT_EQ(row[3] + "," + row[4], i >= 2 && i <= 4 ? "1,1" : "1,") << i;
             EXPECT_NEAR(std::stod(row[5]), gps->latitudeAt, 0.51e-7) << name << row[0];
             EXPECT_NEAR(std::stod(row[6]), gps->longitudeAt, 0.51e-7) << name << row[0];
@@ -64,8 +66,8 @@ TEST(SectionClasses, QuartilesByDefaultAndRisingLimitsFromTheSettingsFile) {
         EXPECT_EQ(sections::RampColour(value, quartiles), rgb) << value;
 
     const std::pair<std::string, bool> limits[] = {
-        {"1, 2.5, 4", true}, {"", true},         {"3, 2, 1", false},   {"1, 1, 2", false},
-        {"1, 2", false},     {"1, x, 3", false}, {"1, 2, 3, 4", false}};
+        {"1, 2.5, 4", true}, {"", true},         {"3, 2, 1", false},    {"1, 1, 2", false},
+        {"1, 2", false},     {"1, x, 3", false}, {"1, 2, 3, 4", false}, {"1, 3, 2", false}};
     for (const auto& [text, accepted] : limits) {
         SectionsSettingsFile file;
         std::string error;
@@ -101,4 +103,56 @@ TEST(GeoExport, NamesWithAnyByteGiveValidJsonAndXml) {
     const std::string xml =
         "a&quot;\\&lt;&amp; \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xE2\x82\xAC.GPS";
     EXPECT_NE(geoexport::Kml(input).find("<name>" + xml + "</name>"), std::string::npos);
+}
+
+// The last code points before the surrogates and at U+10FFFF stay whole; one past U+10FFFF does
+// not. A track needs two points.
+TEST(GeoExport, Utf8EdgesAndOnePointTrack) {
+    const auto gps = std::make_unique<CNMEA>();
+    gps->gpsPath = "\xED\x9F\xBF\xC2\xBF\xF4\x8F\xBF\xBF\xF4\x90\x80\x80";
+    gps->track[gps->trackCount++] = {38.1, -91.2, 0, 0, 100};
+    const geo::GeoTrack track(*gps);
+    const sections::Profile profile;
+    const sections::Result result;
+    EXPECT_NE(geoexport::GeoJson({profile, result, {}, track, ""})
+                  .find("\"no GPS track: \xED\x9F\xBF\xC2\xBF\xF4\x8F\xBF\xBF\xEF\xBF\xBD"
+                        "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD is missing or holds fewer than 2"),
+              std::string::npos);
+}
+
+// Stations stay strings however they read. A folder in one file's way, or one file's folder
+// missing, leaves every file as it was and says so; a later write that succeeds clears the message.
+TEST(GeoExport, StationsAsTextAndFilesWrittenWholeOrNotAtAll) {
+    auto gps = std::make_unique<CNMEA>();
+    gps->track[gps->trackCount++] = {38.1, -91.2, 0, 0, 100};
+    gps->track[gps->trackCount++] = {38.2, -91.1, 0, 0, 200};
+    const geo::GeoTrack track(*gps);
+    const sections::Profile profile{{100, 150, 200}, {4, 5, 6}};
+    sections::Result result{std::vector<sections::Section>(1), {}};
+    result.sections[0] = {0, 2, 100, 200, "1.0", "2+\"x\"", 3};
+    const geoexport::GeoInput input{profile, result, {}, track, "road"};
+    const std::string json = geoexport::GeoJson(input), kml = geoexport::Kml(input);
+    EXPECT_NE(json.find("\"start_station\":\"1.0\",\"end_station\":\"2+\\\"x\\\"\""),
+              std::string::npos)
+        << json;
+    EXPECT_NE(kml.find("<coordinates>-91.2000000,38.1000000 -91.1000000,38.2000000</coordinates>"),
+              std::string::npos)
+        << kml;
+    EXPECT_NE(kml.find("&lt;/td&gt;&lt;/tr&gt;&lt;/table&gt;</description>"), std::string::npos);
+
+    TempDir dir;
+    const geoexport::GeoPaths paths = geoexport::GeoPathsOf(dir.File("road.kvt"), "");
+    std::filesystem::create_directory(paths.geojson);
+    std::string error;
+    EXPECT_FALSE(geoexport::WriteGeoFiles(paths, input, &error));
+    EXPECT_EQ(error, "Cannot write \"" + paths.geojson + "\": Is a directory");
+    EXPECT_FALSE(std::filesystem::exists(paths.sections));
+    std::filesystem::remove(paths.geojson);
+    geoexport::GeoPaths lost = paths;
+    lost.kml = dir.File("no/road.kml");
+    EXPECT_FALSE(geoexport::WriteGeoFiles(lost, input, &error));
+    EXPECT_EQ(error.rfind("Cannot create \"" + lost.kml + "\": ", 0), 0u) << error;
+    EXPECT_FALSE(std::filesystem::exists(paths.sections));
+    EXPECT_TRUE(geoexport::WriteGeoFiles(paths, input, &error));
+    EXPECT_EQ(error, "");
 }

@@ -104,6 +104,10 @@ TEST(SectionsCsv, PathsAndFilesWrittenWholeOrNotAtAll) {
     EXPECT_NE(error.find("f.csv"), std::string::npos) << error;
     EXPECT_NE(ReadFile(csv.sections).find("5279.99"), std::string::npos);
     EXPECT_FALSE(dir.HasTemporaryFiles());
+    // A folder that is not there.
+    const sectionsexport::CsvPaths lost{dir.File("no/s.csv"), dir.File("no/f.csv")};
+    EXPECT_FALSE(sectionsexport::WriteCsvFiles(lost, {}, &error));
+    EXPECT_EQ(error.rfind("Cannot create \"" + lost.sections + "\": ", 0), 0u) << error;
 }
 
 TEST(SectionsSettings, UnknownLinesKeptBadValuesNamed) {
