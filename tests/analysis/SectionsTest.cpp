@@ -92,15 +92,6 @@ TEST(Sections, FiguresOfASection) {
     EXPECT_EQ(std::pair(single[0].sd, single[0].p95), std::pair(0.0, 7.0));
 }
 
-// Interpolated between the sorted values; the ends are the smallest and the largest.
-TEST(Sections, Percentiles) {
-    const std::vector<double> sorted = {10, 20, 30, 40, 50};
-    const std::pair<double, double> cases[] = {{0, 10}, {25, 20}, {50, 30}, {90, 46}, {100, 50}};
-    for (const auto& [q, expected] : cases)
-        EXPECT_DOUBLE_EQ(sections::Percentile(sorted, q), expected) << q;
-    EXPECT_EQ(sections::Percentile({7}, 50), 7);
-}
-
 TEST(Sections, StationTexts) {
     const std::pair<double, const char*> cases[] = {{0.0, "0.0"},      {5279.94, "5279.9"},
                                                     {5280.0, "1+0.0"}, {12345.67, "2+1785.7"},
