@@ -57,6 +57,8 @@ TEST(Sections, SplitWhereTheMeanSteps) {
         {"two steps", Levels({{20, 1.0}, {20, 2.0}, {20, 1.0}}), 5, 0, {0, 20, 40}},
         {"no change", Levels({{60, 1.0}}), 5, 0, {0}},
         {"constant: no noise to judge by", Levels({{60, 1.0}}, 0.0), 5, 0, {0}},
+        // The jump to the last result is noise too: the step is lost in it.
+        {"a last jump as noise", Levels({{20, 1.0}, {20, 2.0}, {1, 40.0}}), 5, 0, {0}},
         {"fewer than two shortest sections", Levels({{5, 1.0}, {4, 3.0}}), 5, 0, {0}},
         // |z| is as large at k = 5 as at k = 6; the first one cuts.
         {"first k on ties", Values({3, 2, 3, 3, 3, 2, 1, 1, 0}), 2, 0, {0, 5}},

@@ -17,11 +17,11 @@ TEST(CliChannelNames, Latin1AsUtf8AndControlBytesRefused) {
     ASSERT_TRUE(settings.SaveSettings());
     RawFileBuilder raw;
     raw.groups = 500;
-    raw.names = {"Charge \xe0 l'essieu", "\xb5m", "a\\b \"c\"", "\xff", ""};
+    raw.names = {"Charge \xe0 l'essieu", "\xb5m", "a\\b \"c\"", "\xa0\xff", ""};
     ASSERT_TRUE(raw.Write(dir.File("names.KVT")));
     EXPECT_NE(RunCli("info names.KVT", dir)
                   .out.find("  block 0: channel 0 \"Charge \xc3\xa0 l'essieu\" \"\xc2\xb5m\" "
-                            "\"a\\\\b \\\"c\\\"\" \"\xc3\xbf\"\n"),
+                            "\"a\\\\b \\\"c\\\"\" \"\xc2\xa0\xc3\xbf\"\n"),
               std::string::npos);
 
     // A control byte in a name is no recorder's: the file is not taken as a raw test.

@@ -108,5 +108,6 @@ TEST(GeoCliWithoutTrack, NoGpsFileOrNmeaUnitsLeaveCoordinatesEmptyAndSayWhy) {
         const std::string kml = ReadFile(dir.File("road.kml"));
         EXPECT_NE(kml.find("<description>" + message + "</description>"), std::string::npos);
         EXPECT_EQ(kml.find("<Placemark>"), std::string::npos);
+        EXPECT_NE(kml.find("<Document>\n<name>road.KVT</name>"), std::string::npos);
     }
 }

@@ -10,6 +10,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+#include <tuple>
 
 // Parameters from the settings file, one of them overridden by an option.
 TEST(SectionsCli, FilesHoldTheLibrarysSectionsAndFlags) {
@@ -36,6 +38,17 @@ TEST(SectionsCli, FilesHoldTheLibrarysSectionsAndFlags) {
                       counts = "\n" + to_string(result.sections.size()) + " sections, " +
                                to_string(result.flags.size()) + " flags\n";
     EXPECT_TRUE(run.out.starts_with(head) && run.out.find(counts) != std::string::npos) << run.out;
+    // The table's rows: number, stations, then the length in feet from start to end.
+    std::istringstream table(run.out.substr(run.out.find('\n', head.size()) + 1));
+    for (const sections::Section& s : result.sections) {
+        int number = 0;
+        std::string start, end;
+        double length = 0;
+        table >> number >> start >> end >> length;
+        table.ignore(1000, '\n');
+        EXPECT_EQ(std::tie(start, end), std::tie(s.startStation, s.endStation)) << number;
+        EXPECT_NEAR(length, s.endFt - s.startFt, 0.05) << number;
+    }
 
     // The same profile gives the same numbers, so the files are the library's texts byte for
     // byte (whose columns the pipeline's tests check).
@@ -72,9 +85,25 @@ TEST(SectionsCli, BadParametersAreRefusedByName) {
         EXPECT_EQ(run.err.substr(0, run.err.find('\n')), "vorlix-cli sections: " + message);
         EXPECT_FALSE(std::filesystem::exists(dir.File("road.sections.csv"))) << arguments;
     }
-    const CliRun missing = RunCli("sections nope.KVT road.KVT --threshold ''", dir);
+    const CliRun missing = RunCli("sections nope.KVT road.KVT --threshold '' -j 1", dir);
     EXPECT_EQ(missing.code, 1);
     EXPECT_EQ(missing.err.rfind("vorlix-cli: nope.KVT: Cannot open", 0), 0u) << missing.err;
     EXPECT_TRUE(std::filesystem::exists(dir.File("road.flags.csv")));
     EXPECT_FALSE(dir.HasTemporaryFiles());
+}
+
+// Files whose outputs would fall on an earlier file's, or that cannot be written, fail by name.
+TEST(SectionsCli, OutputsThatCannotBeWrittenFail) {
+    TempDir dir;
+    ASSERT_TRUE(GenerateSynthFiles(dir, PlainRoad(400)).ok);
+    std::filesystem::create_directories(dir.File("out"));
+    std::filesystem::create_directories(dir.File("sub"));
+    std::filesystem::copy_file(dir.File("road.KVT"), dir.File("sub/road.KVT"));
+    const CliRun twice = RunCli("sections road.KVT sub/road.KVT --out-dir out", dir);
+    EXPECT_EQ(twice.code, 1);
+    EXPECT_EQ(twice.err, "vorlix-cli: sub/road.KVT: not written: out/road.sections.csv and "
+                         "out/road.flags.csv hold the sections of road.KVT\n");
+    const CliRun nowhere = RunCli("sections road.KVT --out-dir missing", dir);
+    EXPECT_EQ(nowhere.code, 1);
+    EXPECT_EQ(nowhere.err.rfind("vorlix-cli: sections failed: ", 0), 0u) << nowhere.err;
 }

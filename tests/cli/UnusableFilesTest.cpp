@@ -81,4 +81,24 @@ TEST(UnusableRawFiles, OneDamagedDistanceStillOpens) {
     EXPECT_TRUE(file.IsUsable(12'800, &why)) << why;
 }
 
+// Of 200 distances checked in the first segment, 2 may be damaged; the next segment's are not
+// checked.
+TEST(UnusableRawFiles, OnePercentOfDamagedDistancesStillOpens) {
+    TempDir dir;
+    const std::pair<std::vector<int>, bool> cases[] = {{{10, 20, 200}, true},
+                                                       {{10, 20, 30}, false}};
+    for (const auto& [damaged, usable] : cases) {
+        RawFileBuilder b;
+        b.groups = 400;
+        b.distance = [&damaged](int g) {
+            return std::count(damaged.begin(), damaged.end(), g) ? std::nanf("") : 1.5f * (g + 1);
+        };
+        ASSERT_TRUE(b.Write(dir.File("road.KVT")));
+        RawFile file;
+        std::string why;
+        ASSERT_TRUE(file.Open(dir.File("road.KVT"), 200, &why)) << why;
+        EXPECT_EQ(file.IsUsable(200, &why), usable) << damaged[2] << ": " << why;
+    }
+}
+
 } // namespace

@@ -10,6 +10,7 @@
 #include "pipeline/SegmentStepping.h"
 #include "support/RawFileBuilder.h"
 #include "support/TempDir.h"
+#include "synth/GpsWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -231,6 +232,12 @@ TEST_F(RawFileLoaderTest, CompanionFilesAndTheirNote) {
     doc->options.segmentGroups = 0; // a damaged setting reads one group
     ASSERT_TRUE(RawFileBuilder::WriteBytes(dir.File("t.img"), {1, 2, 3}));
     ASSERT_TRUE(RawFileBuilder::WriteBytes(dir.File("T.Dat"), {'n', 'o'}));
+    Bytes track; // 6 points, 10 ft apart, each with a temperature
+    for (int i = 0; i < 6; ++i)
+        for (const Bytes& entry : {synth::GpsTrackEntry(38.1, -91.2, 700, 10.0f * i, 36000.0f + i),
+                                   synth::GpsTemperatureEntry(80.0f + i, 10.0f * i)})
+            track.insert(track.end(), entry.begin(), entry.end());
+    ASSERT_TRUE(RawFileBuilder::WriteBytes(dir.File("t.GPS"), track));
     const std::string path = Write(RawFileBuilder{});
     const std::string images =
         "The road images \"" + dir.File("t.img") + "\" are too short for their header.";
@@ -249,6 +256,7 @@ TEST_F(RawFileLoaderTest, CompanionFilesAndTheirNote) {
                   (std::vector<std::string>{dir.File("t.img"), dir.File("T.Dat"), dir.File("t.GPS"),
                                             dir.File("t.RDO"), dir.File("t.TXT")}));
         EXPECT_EQ(doc->pointCount + doc->groupCount, readSegment ? 250 + 1 : 0);
+        EXPECT_EQ(doc->gps.distanceEnd, 50.0f); // the track's ranges
         EXPECT_TRUE(readSegment || doc->cycleCount + doc->loadCycleCount == 0);
         doc->cycleCount = doc->loadCycleCount = 1; // stale counts of another file
     }

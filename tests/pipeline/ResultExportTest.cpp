@@ -170,6 +170,11 @@ TEST_F(ResultExportTest, ProfileHoldsWhatTheExportWrites) {
         EXPECT_EQ(std::tie(exported.distance, exported.value, collected.distance, collected.value),
                   std::tie(written.distance, written.value, written.distance, written.value));
         EXPECT_EQ(reads.back(), 11); // the shown segment re-read after each
+        // Not re-read, the segment shown stays the one the user chose.
+        EXPECT_TRUE(CollectResultsWith(*doc, Reader(nullptr), workers, collected,
+                                       {.jobs = jobs, .reloadShownSegment = false})
+                        .ok);
+        ExpectSettingsKept();
 
         const auto failing = [&] { return Reader(failAt3, false); };
         EXPECT_FALSE(ExportResultsWith(*doc, Reader(failAt3), failing, dir.File("out.TXT"),
@@ -177,7 +182,8 @@ TEST_F(ResultExportTest, ProfileHoldsWhatTheExportWrites) {
                          .ok);
         const ExportStatus failed =
             CollectResultsWith(*doc, Reader(failAt3), failing, collected, {.jobs = jobs});
-        EXPECT_EQ(failed.message, "Segment 4 of 4: disk gone");
+        EXPECT_EQ(std::pair(failed.message, failed.resultCount),
+                  std::pair(std::string("Segment 4 of 4: disk gone"), std::int64_t{0}));
         EXPECT_TRUE(exported.value.empty() && collected.value.empty() &&
                     collected.distance.empty());
     }
