@@ -90,6 +90,17 @@ std::string CliArgs::WorkDirectory() const {
     return Value("workdir").value_or(".");
 }
 
+bool CliArgs::JobsValue(int* jobs, std::string* error) const {
+    if (!IntValue("jobs", 0, jobs, error))
+        return false;
+    if (Has("jobs") && *jobs < 1) {
+        *error =
+            Spelling("jobs") + " needs 1 or more segments at a time, not " + std::to_string(*jobs);
+        return false;
+    }
+    return true;
+}
+
 std::string CliArgs::OutputPath(const std::string& defaultPath) const {
     auto dir = Value("out-dir");
     if (!dir)

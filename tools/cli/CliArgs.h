@@ -23,6 +23,9 @@ public:
     bool OnlyKnown(const std::vector<std::string>& known, std::string* error) const;
     // An integer option; false with a message when it is not a whole number.
     bool IntValue(const std::string& name, int fallback, int* value, std::string* error) const;
+    // -j/--jobs: segments read at a time, 0 (one per core) when not given; false with a message
+    // when it is not a whole number of 1 or more.
+    bool JobsValue(int* jobs, std::string* error) const;
 
     // The working directory: --workdir, else the current directory.
     std::string WorkDirectory() const;

@@ -63,13 +63,12 @@ bool ExportFile(CVorlixDoc& doc, RawFileLoader& loader, const std::string& path,
 int RunExport(const CliArgs& args) {
     std::string error;
     int jobs = 0;
-    if (!args.OnlyKnown({"out-dir", "jobs"}, &error) || !args.IntValue("jobs", 0, &jobs, &error))
+    if (!args.OnlyKnown({"out-dir", "jobs"}, &error))
         return Usage(error);
     if (args.Positional().empty())
         return Usage("a raw file is needed");
-    if (args.Has("jobs") && jobs < 1)
-        return Usage(args.Spelling("jobs") + " needs 1 or more segments at a time, not " +
-                     std::to_string(jobs));
+    if (!args.JobsValue(&jobs, &error))
+        return Usage(error);
 
     // One document and loader serve every file in turn; each export restores the settings.
     auto doc = std::make_unique<CVorlixDoc>(args.WorkDirectory());

@@ -124,13 +124,12 @@ int RunSections(const CliArgs& args) {
     for (const auto& [option, key] : kParameterOptions)
         known.push_back(option);
     int jobs = 0;
-    if (!args.OnlyKnown(known, &error) || !args.IntValue("jobs", 0, &jobs, &error))
+    if (!args.OnlyKnown(known, &error))
         return Usage(error);
     if (args.Positional().empty())
         return Usage("a raw file is needed");
-    if (args.Has("jobs") && jobs < 1)
-        return Usage(args.Spelling("jobs") + " needs 1 or more segments at a time, not " +
-                     std::to_string(jobs));
+    if (!args.JobsValue(&jobs, &error))
+        return Usage(error);
 
     // The settings file first, the options over it.
     SectionsSettingsFile settings;
